@@ -552,7 +552,7 @@ std::string FloatToStr(double value, const TFormatSettings& fs) {
 namespace {
 
 constexpr long long kMsPerDay = 86400000;
-constexpr long long kUnixToDelphiDays = 25569;  // 1970-01-01 as a day count from 1899-12-30
+constexpr long long kUnixEpochDays = 25569;  // 1970-01-01 as a day count from 1899-12-30
 
 // Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
 long long DaysFromCivil(long long y, int m, int d) {
@@ -588,7 +588,7 @@ DateTimeParts Split(TDateTime value) {
   if (std::isfinite(scaled) && std::fabs(scaled) < 9.0e18) total = std::llround(scaled);
   const long long days = total / kMsPerDay;  // towards zero: the fraction counts from the date
   const long long time = std::llabs(total) % kMsPerDay;
-  CivilFromDays(days - kUnixToDelphiDays, p.year, p.month, p.day);
+  CivilFromDays(days - kUnixEpochDays, p.year, p.month, p.day);
   p.dayOfWeek = int((((days - 1) % 7) + 7) % 7);  // 1899-12-30 was a Saturday
   p.hour = int(time / 3600000);
   p.minute = int(time / 60000 % 60);
@@ -753,7 +753,7 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
   const long long m0 = month - 1LL;
   const long long carry = m0 >= 0 ? m0 / 12 : (m0 - 11) / 12;
   const long long days =
-      DaysFromCivil(year + carry, int(m0 - carry * 12) + 1, 1) + (day - 1) + kUnixToDelphiDays;
+      DaysFromCivil(year + carry, int(m0 - carry * 12) + 1, 1) + (day - 1) + kUnixEpochDays;
   const long long ms = ((hour * 60LL + minute) * 60 + second) * 1000 + millisecond;
   const double time = double(ms) / double(kMsPerDay);
   return days < 0 ? double(days) - time : double(days) + time;
