@@ -1,0 +1,167 @@
+#include "platform/TermiosPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace platform {
+
+namespace {
+
+// Waits for the fd to become ready for `events`, at most `ms` milliseconds.
+bool WaitReady(int fd, short events, int64_t ms) {
+  if (ms < 0) ms = 0;
+  pollfd p{fd, events, 0};
+  for (;;) {
+    const int64_t start = MonotonicMs();
+    const int rc = ::poll(&p, 1, static_cast<int>(ms));
+    if (rc > 0) return true;
+    if (rc == 0) return false;
+    if (errno != EINTR) return true;  // let the following read/write report the error
+    ms -= MonotonicMs() - start;
+    if (ms <= 0) return false;
+  }
+}
+
+}  // namespace
+
+TermiosPort::~TermiosPort() {
+  Close();
+}
+
+bool TermiosPort::Open(const std::string& path) {
+  Close();
+  if (path.empty()) return false;
+  // Non-blocking, so that a port waiting for carrier cannot stall the open.
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (!::isatty(fd)) {
+    ::close(fd);
+    return false;
+  }
+  if (::ioctl(fd, TIOCEXCL) != 0) {
+    ::close(fd);
+    return false;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Someone else holds it; their TIOCEXCL stays theirs to clear.
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  exclusive_ = true;
+  return true;
+}
+
+void TermiosPort::Close() {
+  if (fd_ < 0) return;
+  // Bytes that came after the one read go with the port.
+  ::tcflush(fd_, TCIFLUSH);
+  if (exclusive_) ::ioctl(fd_, TIOCNXCL);
+  ::flock(fd_, LOCK_UN);
+  ::close(fd_);
+  fd_ = -1;
+  exclusive_ = false;
+}
+
+bool TermiosPort::ApplyLineSettings() {
+  if (fd_ < 0) return false;
+  termios t{};  // from zero, not from the port's current settings
+  t.c_cflag = CS8 | CREAD | CLOCAL;
+  t.c_iflag = IGNBRK;
+  t.c_oflag = 0;
+  t.c_lflag = 0;
+  t.c_cc[VSTART] = 0x11;  // filled in, not in effect (IXON/IXOFF off)
+  t.c_cc[VSTOP] = 0x13;
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+  if (::cfsetispeed(&t, B9600) != 0 || ::cfsetospeed(&t, B9600) != 0) return false;
+  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return false;
+  // A fresh port starts with an empty input queue, as a freshly opened Windows port does.
+  ::tcflush(fd_, TCIFLUSH);
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  if (::ioctl(fd_, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return false;
+  return true;
+}
+
+bool TermiosPort::ApplyTimeouts(uint32_t readIntervalMs, uint32_t readTotalMs,
+                                uint32_t writeTotalMs) {
+  if (fd_ < 0) return false;
+  readIntervalMs_ = readIntervalMs;
+  readTotalMs_ = readTotalMs;
+  writeTotalMs_ = writeTotalMs;
+  return true;
+}
+
+bool TermiosPort::SetQueueSizes(uint32_t, uint32_t) {
+  if (fd_ < 0) return false;
+  return ::fcntl(fd_, F_GETFL) != -1;
+}
+
+bool TermiosPort::Write(const void* data, size_t size, size_t& written) {
+  written = 0;
+  if (fd_ < 0) return false;
+  const auto* p = static_cast<const unsigned char*>(data);
+  const int64_t deadline = MonotonicMs() + writeTotalMs_;
+  while (written < size) {
+    const ssize_t n = ::write(fd_, p + written, size - written);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return false;
+    const int64_t left = deadline - MonotonicMs();
+    if (left <= 0 || !WaitReady(fd_, POLLOUT, left)) return false;
+  }
+  return true;
+}
+
+uint32_t TermiosPort::InputQueueCount() const {
+  if (fd_ < 0) return 0;
+  int n = 0;
+  if (::ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return static_cast<uint32_t>(n);
+}
+
+bool TermiosPort::Read(void* buffer, size_t maxBytes, size_t& got) {
+  got = 0;
+  if (fd_ < 0) return false;
+  auto* p = static_cast<unsigned char*>(buffer);
+  const int64_t deadline = MonotonicMs() + readTotalMs_;
+  int64_t lastByte = 0;
+  while (got < maxBytes) {
+    int64_t until = deadline;
+    if (got > 0 && readIntervalMs_ > 0) until = std::min(until, lastByte + readIntervalMs_);
+    const int64_t left = until - MonotonicMs();
+    if (left <= 0) break;
+    if (!WaitReady(fd_, POLLIN, left)) continue;  // loop re-checks the deadlines
+    const ssize_t n = ::read(fd_, p + got, maxBytes - got);
+    if (n > 0) {
+      got += static_cast<size_t>(n);
+      lastByte = MonotonicMs();
+      continue;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    return false;  // error, or end of file: the device went away
+  }
+  return true;
+}
+
+void SleepMs(uint32_t ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+int64_t MonotonicMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace platform
