@@ -7,10 +7,13 @@ namespace sim {
 
 namespace {
 constexpr double kKelvin = 273.15;
-}
+// Far below any pressure a compliance of 21 V lets the pump reach, even at room temperature.
+constexpr double kMinLogPressure = -20000;
+}  // namespace
 
-CellModel::CellModel(const CellParameters& p)
-    : params_(p), pressure_(std::max(p.InitialPressureBar, kMinPressureBar)), rng_(p.Seed) {}
+CellModel::CellModel(const CellParameters& p) : params_(p), rng_(p.Seed) {
+  SetPressureBar(p.InitialPressureBar);
+}
 
 void CellModel::SetParameters(const CellParameters& p) {
   if (p.InitialPressureBar != params_.InitialPressureBar) SetPressureBar(p.InitialPressureBar);
@@ -19,7 +22,12 @@ void CellModel::SetParameters(const CellParameters& p) {
 }
 
 void CellModel::SetPressureBar(double p) {
-  pressure_ = std::isfinite(p) ? std::max(p, kMinPressureBar) : kMinPressureBar;
+  logPressure_ =
+      std::isfinite(p) && p > 0 ? std::max(std::log(p), kMinLogPressure) : kMinLogPressure;
+}
+
+double CellModel::PressureBar() const {
+  return std::exp(logPressure_);
 }
 
 double CellModel::NernstSlopeV() const {
@@ -31,15 +39,14 @@ double CellModel::MolPerBar() const {
   return params_.VolumeML * 1e-6 * 1e5 / (kGasConstant * (params_.FurnaceC + kKelvin));
 }
 
-double CellModel::NernstVoltageAt(double pressureBar) const {
-  double p = std::max(pressureBar, kMinPressureBar);
-  double ref = std::max(params_.RefPressureBar, kMinPressureBar);
-  return NernstSlopeV() * std::log(ref / p);
+double CellModel::NernstVoltageAtLog(double logPressure) const {
+  double ref = params_.RefPressureBar > 0 ? std::log(params_.RefPressureBar) : kMinLogPressure;
+  return NernstSlopeV() * (ref - logPressure);
 }
 
-PumpOperatingPoint CellModel::PumpAt(double pressureBar) const {
+PumpOperatingPoint CellModel::PumpAtLog(double logPressure) const {
   PumpOperatingPoint op;
-  double e = NernstVoltageAt(pressureBar);
+  double e = NernstVoltageAtLog(logPressure);
   double r = std::max(params_.PumpResistanceOhm, 1e-6);
   if (!source_.OutputOn) {
     op.VoltageV = e;
@@ -77,30 +84,30 @@ PumpOperatingPoint CellModel::PumpAt(double pressureBar) const {
   return op;
 }
 
-double CellModel::Rate(double p) const {
-  double molPerSec = -PumpAt(p).CurrentA / (4 * kFaraday) +
-                     params_.LeakMolPerSecBar * (params_.RefPressureBar - p);
+double CellModel::Rate(double logPressure) const {
+  double molPerSec = -PumpAtLog(logPressure).CurrentA / (4 * kFaraday) +
+                     params_.LeakMolPerSecBar * (params_.RefPressureBar - std::exp(logPressure));
   return molPerSec / MolPerBar();
 }
 
 // Solves p1 = p0 + h * Rate(p1). Rate falls with p (more leak in at low pressure, more pump
 // current where the compliance lets it), so the left side minus the right rises with p1 and
 // the root is unique; it is found by bisection on log p.
-double CellModel::ImplicitStep(double p0, double h) const {
-  auto g = [&](double p) { return p - p0 - h * Rate(p); };
-  double lo = kMinPressureBar;
+double CellModel::ImplicitStep(double logPressure, double h) const {
+  const double p0 = std::exp(logPressure);
+  auto g = [&](double y) { return std::exp(y) - p0 - h * Rate(y); };
+  double lo = kMinLogPressure;
   if (g(lo) >= 0) return lo;
-  double hi = std::max({p0, params_.RefPressureBar, 1e-9}) * 2;
-  for (int n = 0; g(hi) < 0 && n < 200; ++n) hi *= 2;
-  double llo = std::log(lo), lhi = std::log(hi);
-  for (int n = 0; n < 80 && lhi - llo > 1e-13; ++n) {
-    double mid = 0.5 * (llo + lhi);
-    if (g(std::exp(mid)) < 0)
-      llo = mid;
+  double hi = std::log(std::max({p0, params_.RefPressureBar, 1e-9}) * 2);
+  for (int n = 0; g(hi) < 0 && n < 200; ++n) hi += 1;
+  for (int n = 0; n < 100 && hi - lo > 1e-12; ++n) {
+    double mid = 0.5 * (lo + hi);
+    if (g(mid) < 0)
+      lo = mid;
     else
-      lhi = mid;
+      hi = mid;
   }
-  return std::exp(0.5 * (llo + lhi));
+  return 0.5 * (lo + hi);
 }
 
 void CellModel::Advance(double seconds) {
@@ -109,14 +116,11 @@ void CellModel::Advance(double seconds) {
   double k = std::max(params_.LeakMolPerSecBar, 1e-30);
   double tau = MolPerBar() / k;
   double h = std::clamp(tau / 50, 1e-4, 0.05);
-  long steps = static_cast<long>(std::ceil(seconds / h));
-  if (steps > 200000) {
-    steps = 200000;
-  }
+  long steps = std::min(static_cast<long>(std::ceil(seconds / h)), 200000L);
   h = seconds / static_cast<double>(steps);
-  double p = pressure_;
-  for (long n = 0; n < steps; ++n) p = ImplicitStep(p, h);
-  SetPressureBar(p);
+  double y = logPressure_;
+  for (long n = 0; n < steps; ++n) y = ImplicitStep(y, h);
+  logPressure_ = y;
 }
 
 double CellModel::Noise(double sigma) {

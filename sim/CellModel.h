@@ -15,7 +15,6 @@ namespace sim {
 
 constexpr double kGasConstant = 8.314462618;  // J/(mol K)
 constexpr double kFaraday = 96485.33212;      // C/mol
-constexpr double kMinPressureBar = 1e-15;
 
 // What the SourceMeter drives into the pump.
 struct PumpSource {
@@ -48,13 +47,13 @@ class CellModel {
   // Integrates over the given time (implicit steps: stable for any step and any parameters).
   void Advance(double seconds);
 
-  double PressureBar() const { return pressure_; }
+  // The pressure is kept as its logarithm: pumped hard, it falls far below what a double holds,
+  // while the Nernst voltage stays finite.
+  double PressureBar() const;
   void SetPressureBar(double p);
-  double NernstVoltageV() const { return NernstVoltageAt(pressure_); }
-  double NernstVoltageAt(double pressureBar) const;
+  double NernstVoltageV() const { return NernstVoltageAtLog(logPressure_); }
   // The pump's current and voltage at the present pressure, after compliance limiting.
-  PumpOperatingPoint Pump() const { return PumpAt(pressure_); }
-  PumpOperatingPoint PumpAt(double pressureBar) const;
+  PumpOperatingPoint Pump() const { return PumpAtLog(logPressure_); }
 
   // Mol of oxygen per bar of pressure in the volume.
   double MolPerBar() const;
@@ -65,12 +64,14 @@ class CellModel {
   double Noise(double sigma);
 
  private:
-  double Rate(double pressureBar) const;  // dp/dt, bar/s
-  double ImplicitStep(double p0, double h) const;
+  double NernstVoltageAtLog(double logPressure) const;
+  PumpOperatingPoint PumpAtLog(double logPressure) const;
+  double Rate(double logPressure) const;  // dp/dt, bar/s
+  double ImplicitStep(double logPressure, double h) const;
 
   CellParameters params_;
   PumpSource source_;
-  double pressure_;
+  double logPressure_;
   std::mt19937 rng_;
 };
 

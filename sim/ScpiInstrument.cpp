@@ -464,10 +464,12 @@ bool ScpiInstrument::Busy() const {
 void ScpiInstrument::Listen(std::string_view bytes, bool eoi, int eos, TimePoint now) {
   if (requiredEos_ >= 0 && eos != requiredEos_) return;  // not recognised as a message
   partial_.append(bytes);
+  // Each message runs as soon as it is complete, before the next one comes in.
   size_t lf;
   while ((lf = partial_.find('\n')) != std::string::npos) {
     EnqueueMessage(partial_.substr(0, lf));
     partial_.erase(0, lf + 1);
+    Process(now);
   }
   if (eoi && !partial_.empty()) {
     EnqueueMessage(std::move(partial_));

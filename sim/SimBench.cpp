@@ -160,14 +160,27 @@ void Bench::Impl::Vanish() {
 
 void Bench::Impl::ReadClient(TimePoint now) {
   PseudoTerminal::ClientEvents events = pty.ReadClientEvents();
-  if (events.Closed && !events.Open) {
-    if (!OthersHaveOpen(devicePath, pty.SlaveFd())) {
-      // What the client did not read goes with it.
+  if (events.Closed) {
+    // A client left. What it did not read goes with it, unless another client still holds
+    // the port (a second open that gave up must not take the first client's reply).
+    bool reopened = events.Open;
+    bool held = reopened;
+    if (!reopened) {
+      held = OthersHaveOpen(devicePath, pty.SlaveFd());
+      // A client that opened after the close, and that the look-up may have seen, has its
+      // open event queued by now.
+      PseudoTerminal::ClientEvents later = pty.ReadClientEvents();
+      if (later.Open)
+        reopened = held = true;
+      else if (later.Closed)
+        held = OthersHaveOpen(devicePath, pty.SlaveFd());
+    }
+    if (reopened || !held) {
       pty.DiscardUnreadOutput();
       output.clear();
       dueBytes = 0;
-      clientOpen = false;
     }
+    clientOpen = held;
   } else if (events.Open) {
     clientOpen = true;
   }
