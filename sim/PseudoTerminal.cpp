@@ -1,12 +1,18 @@
 #include "sim/PseudoTerminal.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace sim {
 
@@ -14,6 +20,26 @@ namespace {
 bool Fail(std::string* error, const char* what) {
   if (error) *error = std::string(what) + ": " + std::strerror(errno);
   return false;
+}
+
+// Whether a descriptor of process pid ("self" or a number), other than skipFd, refers to path.
+bool ProcessHasOpen(const std::string& pid, const std::string& path, int skipFd) {
+  std::string dir = "/proc/" + pid + "/fd";
+  DIR* fds = opendir(dir.c_str());
+  if (!fds) return false;
+  bool found = false;
+  const std::string skip = std::to_string(skipFd);
+  while (dirent* f = readdir(fds)) {
+    if (f->d_name[0] == '.' || skip == f->d_name) continue;
+    char target[256];
+    ssize_t n = readlink((dir + "/" + f->d_name).c_str(), target, sizeof target);
+    if (n > 0 && path.compare(0, std::string::npos, target, static_cast<size_t>(n)) == 0) {
+      found = true;
+      break;
+    }
+  }
+  closedir(fds);
+  return found;
 }
 }  // namespace
 
@@ -34,6 +60,11 @@ bool PseudoTerminal::Open(std::string* error) {
     bool r = Fail(error, "open slave");
     Close();
     return r;
+  }
+  struct stat st {};
+  if (fstat(slave_, &st) == 0) {
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
   }
   termios t{};
   if (tcgetattr(slave_, &t) == 0) {
@@ -80,6 +111,30 @@ PseudoTerminal::ClientEvents PseudoTerminal::ReadClientEvents() {
     }
   }
   return events;
+}
+
+bool PseudoTerminal::ClientHoldsSlave() const {
+  if (slave_ < 0) return false;
+  if (ProcessHasOpen("self", path_, slave_)) return true;
+  // Other processes: those that hold a lock on the device. A lock can outlive its descriptor
+  // for a moment while the close completes, so the descriptor is looked for too.
+  char key[64];
+  std::snprintf(key, sizeof key, "%02x:%02x:%lu", major(device_), minor(device_), inode_);
+  std::ifstream locks("/proc/locks");
+  const std::string self = std::to_string(getpid());
+  std::string line;
+  while (std::getline(locks, line)) {
+    std::istringstream in(line);
+    std::string token, previous;
+    while (in >> token) {
+      if (token == key) {
+        if (previous != self && ProcessHasOpen(previous, path_, -1)) return true;
+        break;
+      }
+      previous = token;
+    }
+  }
+  return false;
 }
 
 void PseudoTerminal::DiscardUnreadOutput() {

@@ -33,12 +33,16 @@ class PseudoTerminal {
   ClientEvents ReadClientEvents();
   // Drops bytes written to the client that it has not read.
   void DiscardUnreadOutput();
+  // Whether a client still has the slave open: a descriptor of this process other than the
+  // bench's own, or another process that holds a lock on it (as serial clients do).
+  bool ClientHoldsSlave() const;
 
  private:
   int master_ = -1;
   int slave_ = -1;
   int watch_ = -1;
   std::string path_;
+  unsigned long device_ = 0, inode_ = 0;
 };
 
 }  // namespace sim

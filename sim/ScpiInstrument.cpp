@@ -462,7 +462,10 @@ bool ScpiInstrument::Busy() const {
 }
 
 void ScpiInstrument::Listen(std::string_view bytes, bool eoi, int eos, TimePoint now) {
-  if (requiredEos_ >= 0 && eos != requiredEos_) return;  // not recognised as a message
+  if (requiredEos_ >= 0 && eos != requiredEos_) {
+    unrecognised_ = true;  // not taken for a message at all
+    return;
+  }
   partial_.append(bytes);
   // Each message runs as soon as it is complete, before the next one comes in.
   size_t lf;
@@ -481,6 +484,7 @@ void ScpiInstrument::Listen(std::string_view bytes, bool eoi, int eos, TimePoint
 void ScpiInstrument::EnqueueMessage(std::string message) {
   bool blank = message.find_first_not_of(" \t\r\n") == std::string::npos;
   if (blank) return;
+  unrecognised_ = false;
   if (!output_.empty()) {
     // A new message while a reply is unread discards the reply.
     output_.clear();
@@ -508,7 +512,8 @@ std::string ScpiInstrument::Talk(int untilChar, bool* eoi) {
 }
 
 void ScpiInstrument::TalkedWithoutOutput() {
-  PushError(err::QueryUnterminated);
+  // After input it could not take for messages the instrument does not know a query was meant.
+  if (!unrecognised_) PushError(err::QueryUnterminated);
 }
 
 void ScpiInstrument::DeviceClear() {

@@ -138,6 +138,7 @@ class ScpiInstrument : public GpibInstrument {
   std::map<int, std::map<std::string, double>> saved_;  // *SAV / *RCL
 
   int requiredEos_ = -1;
+  bool unrecognised_ = false;  // input came with the wrong terminator since the last message
   std::string partial_;
   std::deque<std::string> input_;
   std::optional<Message> current_;

@@ -1,6 +1,5 @@
 #include "sim/SimBench.h"
 
-#include <dirent.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -28,34 +27,6 @@ namespace {
 // 10 bits per byte at 9600 baud.
 constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
 constexpr auto kMaxWait = std::chrono::milliseconds(50);
-
-// Whether any process other than this one's own descriptor ownFd has path open.
-bool OthersHaveOpen(const std::string& path, int ownFd) {
-  DIR* proc = opendir("/proc");
-  if (!proc) return true;
-  const std::string self = std::to_string(getpid());
-  bool found = false;
-  while (dirent* p = readdir(proc)) {
-    if (p->d_name[0] < '0' || p->d_name[0] > '9') continue;
-    std::string dir = std::string("/proc/") + p->d_name + "/fd";
-    DIR* fds = opendir(dir.c_str());
-    if (!fds) continue;
-    while (dirent* f = readdir(fds)) {
-      if (f->d_name[0] == '.') continue;
-      if (self == p->d_name && std::to_string(ownFd) == f->d_name) continue;
-      char target[256];
-      ssize_t n = readlink((dir + "/" + f->d_name).c_str(), target, sizeof target);
-      if (n > 0 && path.compare(0, std::string::npos, target, static_cast<size_t>(n)) == 0) {
-        found = true;
-        break;
-      }
-    }
-    closedir(fds);
-    if (found) break;
-  }
-  closedir(proc);
-  return found;
-}
 
 }  // namespace
 
@@ -166,14 +137,14 @@ void Bench::Impl::ReadClient(TimePoint now) {
     bool reopened = events.Open;
     bool held = reopened;
     if (!reopened) {
-      held = OthersHaveOpen(devicePath, pty.SlaveFd());
+      held = pty.ClientHoldsSlave();
       // A client that opened after the close, and that the look-up may have seen, has its
       // open event queued by now.
       PseudoTerminal::ClientEvents later = pty.ReadClientEvents();
       if (later.Open)
         reopened = held = true;
       else if (later.Closed)
-        held = OthersHaveOpen(devicePath, pty.SlaveFd());
+        held = pty.ClientHoldsSlave();
     }
     if (reopened || !held) {
       pty.DiscardUnreadOutput();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <csignal>
@@ -192,6 +193,27 @@ TEST_F(Executable, RunsWithItsOptionsUntilTerminated) {
     client.Send("++addr 2");
     EXPECT_EQ(client.Query("*OPT?"), "0,0\n");
   }
+  kill(pid_, SIGTERM);
+  EXPECT_EQ(WaitExit(5000), 0);
+}
+
+TEST_F(Executable, ClientHoldingTheLockKeepsItsReplyWhenAnotherOpenGivesUp) {
+  ASSERT_TRUE(Launch({"--no-pace"}));
+  std::string path = FirstLine();
+  ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+  PtyClient holder(path);
+  ASSERT_TRUE(holder.IsOpen());
+  ASSERT_EQ(flock(holder.Fd(), LOCK_EX | LOCK_NB), 0);
+  holder.Send("++ver");
+  ASSERT_TRUE(holder.WaitReadable(2000));
+  {
+    PtyClient intruder(path);  // opens, cannot lock, closes
+    ASSERT_TRUE(intruder.IsOpen());
+    EXPECT_NE(flock(intruder.Fd(), LOCK_EX | LOCK_NB), 0);
+  }
+  // The bench handles the close before this command; the unread reply is still there.
+  holder.Send("++addr");
+  EXPECT_EQ(holder.ReadUntil("0\r\n", 2000), "Prologix GPIB-USB Controller version 6.107\r\n0\r\n");
   kill(pid_, SIGTERM);
   EXPECT_EQ(WaitExit(5000), 0);
 }

@@ -126,6 +126,30 @@ TEST_F(Controller, TerminatorSettingDecidesWhetherTheInstrumentSeesAMessage) {
   EXPECT_EQ(Query("*IDN?").rfind(kSmuId, 0), 0u);
 }
 
+// The search for instruments tries the terminators in turn and takes the first one after
+// which the identification came and the status byte is 0.
+TEST_F(Controller, IdentificationSearchFindsTheTerminatorAnInstrumentNeeds) {
+  sim::BenchOptions o = FastOptions();
+  o.DmmRequiredEos = 2;
+  o.SmuRequiredEos = 1;
+  StartBench(o);
+  for (int address : {1, 2}) {
+    for (const char* c : {"++eoi 1", "++eot_enable 0", "++auto 0"}) Client().Send(c);
+    Client().Send("++addr " + std::to_string(address));
+    int found = -1;
+    for (int t = 0; t <= 3 && found < 0; ++t) {
+      Client().Send("*CLS");
+      Client().Send("++eos " + std::to_string(t));
+      Client().Send("*IDN?");
+      Client().Send("++read eoi");
+      std::string id = Client().ReadUntil("\n", 700);
+      std::string status = Client().Controller("++spoll");
+      if (!id.empty() && status == "0\r\n") found = t;
+    }
+    EXPECT_EQ(found, address == 1 ? 1 : 2) << "address " << address;
+  }
+}
+
 TEST_F(Controller, WithoutTerminatorOrEoiTheMessageGoesOn) {
   StartBench();
   Client().Send("++read_tmo_ms 100");
