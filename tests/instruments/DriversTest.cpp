@@ -272,6 +272,53 @@ TEST_F(DriversTest, VanishedDeviceGivesPortFailures) {
   EXPECT_FALSE(dmm.Scan2000CardPresent());
 }
 
+TEST_F(DriversTest, QueriesAndSwitchesOnTheWire) {
+  Start();
+  smu.SetOutputStatus(false);  // no addressing first: goes to whatever is addressed
+  EXPECT_EQ(Wire(":OUTP OFF\r"), ":OUTP OFF\r");
+  EXPECT_FALSE(smu.OutputStatus());  // that went to address 0
+  Wire();
+  smu.SetOutputStatus(true);
+  EXPECT_EQ(Wire(":OUTP ON\r"), ":OUTP ON\r");
+  EXPECT_TRUE(smu.OutputStatus());
+  std::string wire = Wire();
+  EXPECT_EQ(wire.rfind(":OUTP?\r++spoll\r", 0), 0u) << wire;
+  EXPECT_EQ(wire.substr(wire.size() - 11), "++read eoi\r");
+
+  EXPECT_TRUE(dmm.Scan2000CardPresent());
+  EXPECT_EQ(Wire(), "++addr 2\r*OPT?\r++read eoi\r");
+  bool front = true;
+  EXPECT_TRUE(dmm.GetInputSwitchFront(front));
+  wire = Wire();
+  EXPECT_EQ(wire.rfind(":SYSTem:FRSWitch?\r++spoll\r", 0), 0u) << wire;
+}
+
+TEST_F(DriversTest, TerminatorChangeGoesOutBeforeTheMessage) {
+  Start();
+  dmm.SetTerminator(TGPIBTerminator::ct10);
+  dmm.UseSingleChanel(3);
+  EXPECT_EQ(Wire(":ROUT:CLOSE (@3)\r"), "++addr 2\r++eos 2\r:ROUT:OPEN:ALL\r:ROUT:CLOSE (@3)\r");
+  smu.SetCurrentLevel(0.004);
+  EXPECT_EQ(Wire(":SOUR:CURR:LEVEL 0.004\r"), "++addr 1\r++eos 0\r:SOUR:CURR:LEVEL 0.004\r");
+}
+
+TEST_F(DriversTest, ReadingSlowerThanTheTimeoutGivesZero) {
+  sim::BenchOptions o = Fast();
+  o.SlowMeasurementMs = 5000;
+  Start(o);
+  bench->SetFault(sim::Fault::SlowMeasurement, true);
+  dmm.SetReadTimeout(700);
+  dmm.UseSingleChanel(2);
+  double e = 5;
+  EXPECT_FALSE(dmm.ReadDCVoltage(e));
+  EXPECT_EQ(e, 0);
+  double v = 5, i = 5;
+  smu.SetReadTimeout(700);
+  EXPECT_FALSE(smu.ReadVoltageCurrent(v, i));
+  EXPECT_EQ(v, 0);
+  EXPECT_EQ(i, 0);
+}
+
 TEST(ReadingSplit, ItemsAtCommasBlanksAndLineEnds) {
   EXPECT_EQ(SplitReading("+1.234560E-01,+2.000000E-03\r\n"),
             (std::vector<std::string>{"+1.234560E-01", "+2.000000E-03"}));
