@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/DataFiles.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/Schematic.h"
@@ -825,15 +826,27 @@ void TFormZenkar2::GraphProperties() {
 }
 
 void TFormZenkar2::Save(bool Silent) {
-  // Data files are written by the data-file unit once it is in place; until then the save only
-  // reports itself.
   const bool wasOn = Timer1->isActive();
   Timer1->stop();
-  Log("");
-  Log(Silent ? "Autosaving..." : "Saving all data, this may take a while.");
-  Log("All done, resuming operation.");
-  if (Silent) AutosaveStartRow = RtDoubleVectorTime->GetCount();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  TDataColumns columns;
+  columns.Time = RtDoubleVectorTime;
+  columns.Seconds = RtDoubleVectorSeconds;
+  columns.SensorVoltage = RtDoubleVectorSensorVoltage;
+  columns.Setpoint = RtDoubleVectorSetpoint;
+  columns.PumpVoltage = RtDoubleVectorPumpVoltage;
+  columns.PumpCurrent = RtDoubleVectorPumpCurrent;
+  columns.Temperature = RtDoubleVectorTemperature;
+  // Folder messages wait until the cursor is back, in the order they came.
+  std::vector<std::string> folderMessages;
+  const TSaveLine log = [](const std::string& line) { AddToLog(line); };
+  const TSaveLine folder = [&](const std::string& text) { folderMessages.push_back(text); };
+  const TSaveResult r = Silent ? Autosave(fBaseDir, columns, AutosaveStartRow, Now(), log, folder)
+                               : SaveAll(fBaseDir, columns, Now(), log, folder);
+  QApplication::restoreOverrideCursor();
   if (wasOn) Timer1->start();
+  for (const std::string& text : folderMessages) ShowMessage(text);
+  if (!r.ok) ShowMessage(SaveFailureText(r, Now()));
 }
 
 void TFormZenkar2::ButtonManualSaveClick() {
