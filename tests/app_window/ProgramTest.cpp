@@ -1,0 +1,92 @@
+// The zenkar-pro program, headless on its own simulated bench, each run in a folder of its own.
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include "tests/app_window/WindowFixture.h"
+
+namespace {
+
+struct TRun {
+  int rc = -1;
+  std::string out;
+};
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wintest::App();
+    ASSERT_TRUE(dir_.isValid());
+  }
+  QStringList Args(QStringList extra) const {
+    return QStringList{"--base-dir", dir_.path(), "--headless"} + extra;
+  }
+  QTemporaryDir dir_;
+};
+
+TEST_F(Program, HeadlessRunPrintsTheLogAndSavesAScreenshot) {
+  QProcess p;
+  const QString shot = dir_.filePath("shot.png");
+  p.start(ZK_PROGRAM_PATH,
+          Args({"--simulate-bypass", "--sim-speed", "4", "--cycles", "2", "--screenshot", shot}));
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const std::string out = p.readAllStandardOutput().toStdString();
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_NE(out.find("Message box: As result of bypass, all devices are assumed to be working"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("Program log\n"), std::string::npos);
+  EXPECT_NE(out.find("\nProgram set to run\n"), std::string::npos);
+  size_t frames = 0;
+  for (size_t pos = 0; (pos = out.find("░ Instruments ░", pos)) != std::string::npos; ++pos)
+    ++frames;
+  EXPECT_EQ(frames, 2u);
+  QImage img(shot);
+  ASSERT_FALSE(img.isNull());
+  EXPECT_GE(img.width(), 1000);
+  EXPECT_TRUE(QFileInfo(dir_.filePath("Dll/99-zenkar-prologix.rules")).isFile());
+}
+
+TEST_F(Program, TerminationSignalClosesTheWindowTheOrderlyWay) {
+  QProcess p;
+  p.start(ZK_PROGRAM_PATH, Args({"--simulate-bypass"}));
+  ASSERT_TRUE(p.waitForStarted(10000));
+  std::string out;
+  // After the first frame the next cycle starts at once and lasts about a second.
+  ASSERT_TRUE(wintest::WaitUntil(
+      [&] {
+        out += p.readAllStandardOutput().toStdString();
+        return out.find("PID - control") != std::string::npos;
+      },
+      30000))
+      << out;
+  std::this_thread::sleep_for(std::chrono::milliseconds(450));
+  ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+  ASSERT_TRUE(p.waitForFinished(30000));
+  out += p.readAllStandardOutput().toStdString();
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_NE(out.find("Thread running: True\nWaiting for communication thread to stop.\n"),
+            std::string::npos)
+      << out;
+}
+
+TEST_F(Program, SimulatedBenchIsFoundByTheInstrumentSearch) {
+  QProcess p;
+  p.start(ZK_PROGRAM_PATH, Args({"--simulate", "--sim-speed", "4", "--cycles", "1"}));
+  ASSERT_TRUE(p.waitForFinished(120000));
+  const std::string out = p.readAllStandardOutput().toStdString();
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_NE(out.find("MODEL 2401"), std::string::npos) << out;
+  EXPECT_NE(out.find("MODEL 2000"), std::string::npos);
+  EXPECT_EQ(out.find("Message box:"), std::string::npos) << out;
+  EXPECT_NE(out.find("PID - control"), std::string::npos);
+}
+
+}  // namespace

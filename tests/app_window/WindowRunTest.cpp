@@ -1,0 +1,313 @@
+// The window end to end against the simulated bench: settings, bypass, cycles with their frames
+// and messages, the vectors, control, the slow query switch, Stop/Run, closing during a cycle,
+// failing instruments, the abandon bound, autosave and the debug page.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cmath>
+#include <filesystem>
+
+#include "tests/app_window/WindowFixture.h"
+
+namespace {
+
+using wintest::CodePoints;
+using wintest::WaitUntil;
+
+class Window : public wintest::WindowTest {};
+
+TEST_F(Window, BypassFromSettingsRunsCyclesWithFramesMessagesAndRows) {
+  StartBench();
+  // Section and key names in any case, blanks around the value.
+  WriteSettings("; lab bench\r\n[ZENKAR Settings]\r\nbypass AUTOSCAN =  yes \r\nComPort=" +
+                BenchPort() + "\r\nAllow debug=yes\r\n");
+  OpenWindow();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0],
+            "As result of bypass, all devices are assumed to be working, but no testing was done. "
+            "Assumed: K2401 at Addr:1, K2000 with scanner card at Addr:2, Com port used: " +
+                BenchPort());
+  EXPECT_TRUE(DevicesConfigured);
+  EXPECT_TRUE(form_->TabSheetDebug->isEnabled());
+  EXPECT_EQ(form_->PageControl1->currentIndex(), 0);
+  EXPECT_EQ(form_->windowTitle(), "Zenkar Pro");
+  EXPECT_EQ(form_->MemoLog->Line(0), "Program log");
+  EXPECT_TRUE(form_->SMUApplyLimits(K2401));  // the driver's cache starts elsewhere
+
+  ASSERT_TRUE(RunCycles(3));
+  form_->ButtonStopClick();
+  const auto lines = LogLines();
+  EXPECT_EQ(CountLines("Program set to run"), 1);
+  EXPECT_EQ(CountLines("PID - control"), 3);
+  // Each cycle lasts several ticks: the progress line grows by one dot per tick.
+  EXPECT_TRUE(HasLineStartingWith("Communicating with instruments...."));
+  int frames = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] != "  ▄▄▄▓▓▓▓▒░ Instruments ░▒▓▓▓▓▓▓▓▓▓▓▓▄▄▄  ") continue;
+    ++frames;
+    ASSERT_EQ(lines[i - 1], "");
+    size_t j = i;
+    for (; j < lines.size() && lines[j] != "  ▀▀▀▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▓▀▀▀  "; ++j)
+      EXPECT_EQ(CodePoints(lines[j]), 42u) << lines[j];
+    ASSERT_LT(j, lines.size());
+    EXPECT_EQ(lines[j + 1], "");
+    EXPECT_EQ(lines[j + 2], "PID - control");
+  }
+  EXPECT_EQ(frames, 3);
+  // Only the first cycle sent the limits.
+  EXPECT_EQ(CountLines("█ UPDATE COMPLIANCES . .: True           █"), 1);
+  EXPECT_FALSE(form_->SMUApplyLimits(K2401));
+  form_->RtDoubleEditCurrentCompliance->SetValue(0.005);
+  EXPECT_TRUE(form_->SMUApplyLimits(K2401));
+
+  // Rows: one per presented cycle, seconds from the first row, temperatures missing.
+  ASSERT_EQ(form_->RtDoubleVectorTime->GetCount(), 3);
+  for (TRtDoubleVector* v : {form_->RtDoubleVectorSeconds, form_->RtDoubleVectorSensorVoltage,
+                             form_->RtDoubleVectorPumpVoltage, form_->RtDoubleVectorPumpCurrent,
+                             form_->RtDoubleVectorTemperature, form_->RtDoubleVectorSetpoint})
+    EXPECT_EQ(v->GetCount(), 3);
+  EXPECT_EQ(form_->RtDoubleVectorSeconds->GetValue(0), 0.0);
+  EXPECT_GT(form_->RtDoubleVectorSeconds->GetValue(2), form_->RtDoubleVectorSeconds->GetValue(1));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(form_->RtDoubleVectorTemperature->IsOutlier(i));
+    EXPECT_EQ(form_->RtDoubleVectorSetpoint->GetValue(i), 0.002);
+  }
+  // Full current from the second cycle on (sensor far below the set-point), shown on the label.
+  EXPECT_NEAR(form_->RtDoubleVectorPumpCurrent->GetValue(2), 0.008, 1e-6);
+  EXPECT_EQ(form_->LabelPumpCurrent->text().toStdString(),
+            FormatFloat("###,##0.######", form_->RtDoubleVectorPumpCurrent->GetValue(2)));
+  EXPECT_EQ(form_->LabelLeadResistance->text(), "0");  // no slow query yet
+  EXPECT_EQ(CycleCounter, 5);
+}
+
+TEST_F(Window, MalformedSettingsGiveDefaultsAndYesIsCaseSensitive) {
+  StartBench();
+  // The instruments come from the option here; the file only decides the debug page.
+  WriteSettings(
+      "\xFF\xFE garbage [[[\n=\n[Zenkar settings]\nAllow debug=Yes\nBypass autoscan=Yes\n");
+  TStartOptions o;
+  o.BypassPort = BenchPort();
+  OpenWindow(o);
+  EXPECT_FALSE(form_->TabSheetDebug->isEnabled());
+}
+
+TEST_F(Window, SmallCellSettlesInsideTheProportionalBand) {
+  sim::BenchOptions o = wintest::QuickBench();
+  o.SpeedFactor = 8;
+  o.Cell.VolumeML = 0.3;
+  StartBench(o);
+  WriteBypassSettings();
+  OpenWindow();
+  form_->RtDoubleEditIntegral->SetValue(5);
+  ASSERT_TRUE(RunCycles(22, 90000));
+  form_->ButtonStopClick();
+  const double sp = form_->RtDoubleEditTargetSetpoint->Value();
+  const double band = form_->RtDoubleEditProportionalBand->Value();
+  const int n = form_->RtDoubleVectorSensorVoltage->GetCount();
+  std::string trace;
+  for (int i = 0; i < n; ++i)
+    trace += FloatToStr(form_->RtDoubleVectorSensorVoltage->GetValue(i)) + " ";
+  for (int i = n - 6; i < n; ++i)
+    EXPECT_LE(std::fabs(form_->RtDoubleVectorSensorVoltage->GetValue(i) - sp), band) << trace;
+  EXPECT_GT(CountLines("Inside proportional band, PI control"), 5);
+}
+
+TEST_F(Window, MeasureTemperatureZeroGivesOnlyMissingTemperatures) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  form_->RtIntegerEditTemperatureFrequency->SetValue(1);
+  ASSERT_TRUE(RunCycles(2, 40000));
+  form_->RtIntegerEditTemperatureFrequency->SetValue(0);
+  ASSERT_TRUE(RunCycles(3, 40000));
+  form_->ButtonStopClick();
+  const TRtDoubleVector* t = form_->RtDoubleVectorTemperature;
+  ASSERT_EQ(t->GetCount(), 5);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(t->IsOutlier(i));
+    EXPECT_NEAR(t->GetValue(i), 700, 2);  // the simulated furnace
+  }
+  for (int i = 2; i < 5; ++i) {
+    EXPECT_TRUE(t->IsOutlier(i));
+    EXPECT_EQ(t->GetValue(i), 0.0);
+  }
+  EXPECT_EQ(CountLines("█ SLOW QUERY . . . . . .: True           █"), 2);
+  EXPECT_EQ(form_->LabelCellTemperature->text().toStdString(),
+            FormatFloat("#,##0.#", t->GetValue(1)));
+  EXPECT_EQ(form_->LabelLeadResistance->text(), "2");
+}
+
+TEST_F(Window, StopDuringACycleKeepsItsResultsForTheNextRun) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  form_->ButtonRunClick();
+  ASSERT_TRUE(WaitUntil([] { return ThreadData.ThreadRunning; }, 5000));
+  form_->ButtonStopClick();
+  ASSERT_TRUE(WaitUntil([] { return !ThreadData.ThreadRunning; }, 20000));
+  QCoreApplication::processEvents();
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  QCoreApplication::processEvents();
+  // Handed back, not presented, nothing new started.
+  EXPECT_FALSE(ThreadData.DataTreated);
+  EXPECT_FALSE(ThreadData.ThreadRunning);
+  EXPECT_EQ(form_->PresentedCycles(), 0);
+  EXPECT_EQ(CycleCounter, 3);
+  ASSERT_TRUE(RunCycles(1));
+  EXPECT_EQ(form_->PresentedCycles(), 1);
+  EXPECT_EQ(CycleCounter, 3);  // the stored results came first
+  ASSERT_TRUE(RunCycles(1));
+  EXPECT_EQ(CycleCounter, 4);
+}
+
+TEST_F(Window, ClosingDuringACycleWaitsForTheHandBack) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  std::vector<std::string> seen;
+  form_->MemoLog->SetLineFinishedHook([&](const std::string& l) { seen.push_back(l); });
+  form_->ButtonRunClick();
+  ASSERT_TRUE(WaitUntil([] { return ThreadData.ThreadRunning; }, 5000));
+  form_->close();
+  EXPECT_FALSE(ThreadData.ThreadRunning);
+  EXPECT_EQ(K2401, nullptr);
+  EXPECT_EQ(PrologixController, nullptr);
+  EXPECT_GE(CountLines("Thread running: True"), 1);
+  EXPECT_EQ(CountLines("Thread running: True"),
+            CountLines("Waiting for communication thread to stop."));
+  EXPECT_EQ(seen.back(), "Waiting for communication thread to stop.");
+  EXPECT_EQ(form_->PresentedCycles(), 0);
+}
+
+TEST_F(Window, SilentMultimeterGivesZerosAndTheLoopGoesOn) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  ASSERT_TRUE(RunCycles(1));
+  bench_->SetFault(sim::Fault::DmmSilent, true);
+  ASSERT_TRUE(RunCycles(2, 40000));
+  bench_->SetFault(sim::Fault::DmmSilent, false);
+  ASSERT_TRUE(RunCycles(1, 40000));
+  form_->ButtonStopClick();
+  const TRtDoubleVector* s = form_->RtDoubleVectorSensorVoltage;
+  ASSERT_GE(s->GetCount(), 4);
+  EXPECT_NE(s->GetValue(0), 0.0);
+  EXPECT_EQ(s->GetValue(1), 0.0);
+  EXPECT_EQ(s->GetValue(2), 0.0);
+  EXPECT_NE(s->GetValue(s->GetCount() - 1), 0.0);
+  // A sensor reading of 0 means far below the set-point: full current, integral reset.
+  EXPECT_GE(CountLines("Below proportional band, MAX pump current"), 3);
+}
+
+TEST_F(Window, ACycleEndedByAnErrorIsLoggedOnceAndHandsBackZeros) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  bench_->SetFault(sim::Fault::NonNumericPoll, true);
+  ASSERT_TRUE(RunCycles(2, 30000));
+  bench_->SetFault(sim::Fault::NonNumericPoll, false);
+  ASSERT_TRUE(RunCycles(1, 30000));
+  form_->ButtonStopClick();
+  int errors = 0;
+  for (const auto& l : LogLines())
+    if (l.rfind("Cycle ", 0) == 0 && l.find("ended by an error") != std::string::npos) ++errors;
+  EXPECT_EQ(errors, 2);
+  EXPECT_EQ(form_->RtDoubleVectorPumpCurrent->GetValue(0), 0.0);
+  EXPECT_EQ(form_->RtDoubleVectorSensorVoltage->GetValue(1), 0.0);
+  EXPECT_NE(form_->RtDoubleVectorSensorVoltage->GetValue(2), 0.0);
+}
+
+TEST_F(Window, ACycleThatDoesNotHandBackInTimeIsAbandoned) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  form_->SetCycleTimeLimitMS(400);
+  bench_->SetFault(sim::Fault::SlowMeasurement, true);
+  form_->ButtonRunClick();
+  ASSERT_TRUE(WaitUntil([&] { return HasLineStartingWith("Cycle 3 abandoned"); }, 10000));
+  bench_->SetFault(sim::Fault::SlowMeasurement, false);
+  form_->SetCycleTimeLimitMS(120000);
+  // The loop goes on; the late hand-back of cycle 3 is dropped.
+  ASSERT_TRUE(RunCycles(2, 40000));
+  form_->ButtonStopClick();
+  EXPECT_EQ(form_->RtDoubleVectorTime->GetCount(), 2);
+}
+
+TEST_F(Window, FailedStartIsReportedAndStopsTheScheduler) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  delete K2401;
+  K2401 = nullptr;
+  form_->CheckBox2->click();  // ticked at start while the timer is off: first click switches off
+  EXPECT_FALSE(form_->Timer1->isActive());
+  form_->CheckBox2->click();
+  EXPECT_TRUE(form_->Timer1->isActive());
+  ASSERT_TRUE(WaitUntil([&] { return messages_.size() == 2; }, 3000));
+  EXPECT_EQ(messages_[1], "Exception in CML thread!");
+  EXPECT_FALSE(ThreadData.ThreadRunning);
+  EXPECT_FALSE(form_->Timer1->isActive());
+}
+
+TEST_F(Window, AutosaveAtEveryHundredthCycle) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  CycleCounter = 97;
+  ASSERT_TRUE(RunCycles(4, 30000));  // cycles 98 .. 101
+  form_->ButtonStopClick();
+  EXPECT_EQ(CountLines("Autosaving..."), 2);
+  EXPECT_EQ(AutosaveStartRow, 3);  // rows of cycles 98, 99, 100
+  int files = 0, lines = 0;
+  for (const auto& e : std::filesystem::directory_iterator(Base() + "/Userdata/Autosave")) {
+    ++files;
+    std::ifstream in(e.path(), std::ios::binary);
+    std::string s((std::istreambuf_iterator<char>(in)), {});
+    for (char c : s) lines += c == '\n';
+  }
+  EXPECT_EQ(files, 1);
+  EXPECT_EQ(lines, 1 + 3);
+  form_->ButtonManualSaveClick();
+  EXPECT_EQ(CountLines("Saving all data, this may take a while."), 1);
+  EXPECT_TRUE(std::filesystem::exists(Base() + "/Userdata"));
+}
+
+TEST_F(Window, DebugPageCommands) {
+  StartBench();
+  WriteBypassSettings(true);
+  OpenWindow();
+  form_->RadioGroup1Items[2]->setChecked(true);  // channel 4
+  form_->RadioGroup2Items[0]->setChecked(true);  // DC voltage
+  form_->Button3Click();
+  EXPECT_TRUE(HasLineStartingWith("Voltage on channel 4 = "));
+  form_->RadioGroup1Items[3]->setChecked(true);  // channel 5
+  form_->RadioGroup2Items[1]->setChecked(true);
+  form_->Button3Click();
+  EXPECT_TRUE(HasLineStartingWith("Resistance on channel 5 = "));
+  const auto before = form_->MemoLog->Count();
+  form_->RadioGroup2Items[2]->setChecked(true);  // K-temperature: nothing
+  form_->Button3Click();
+  EXPECT_EQ(form_->MemoLog->Count(), before);
+  form_->ButtonTerminalsClick();
+  EXPECT_EQ(form_->MemoLog->LastLine(), "Terminal Back");
+  form_->Edit1->setText("*IDN?");
+  form_->SentToPrologixClick();
+  form_->Button4Click();
+  EXPECT_EQ(form_->MemoLog->LastLine().rfind("Response :KEITHLEY INSTRUMENTS INC.,MODEL 2000", 0),
+            0u)
+      << form_->MemoLog->LastLine();
+  form_->ButtonSerialPollClick();
+  const std::string poll = form_->MemoLog->LastLine();
+  ASSERT_EQ(poll.rfind("Response :", 0), 0u);
+  EXPECT_NO_THROW(StrToInt(poll.substr(10)));
+  form_->CheckBox1->click();
+  EXPECT_TRUE(PrologixController->Debug());
+}
+
+}  // namespace
