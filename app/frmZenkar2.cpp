@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -156,7 +157,16 @@ void TThreadCom::Detach() {
   if (fThread.joinable()) fThread.detach();
 }
 
+namespace {
+double ThreadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+}  // namespace
+
 void TThreadCom::Run() {
+  const double cpu0 = ThreadCpuSeconds();
   try {
     Execute();
   } catch (const std::exception& e) {
@@ -164,6 +174,7 @@ void TThreadCom::Run() {
   } catch (...) {
     Fail("unknown error");
   }
+  CpuSeconds = ThreadCpuSeconds() - cpu0;
   fFinished = true;
 }
 

@@ -121,6 +121,8 @@ class TThreadCom {
   int32_t CycleNumber = 0;
   // Set on the main thread when the scheduler gave up waiting; the hand-back is then dropped.
   bool Abandoned = false;
+  // Processor time the worker thread used, seconds; valid once Finished().
+  double CpuSeconds = 0;
 
  private:
   void Run();
