@@ -13,8 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/Placeholders.h"
 #include "chart/data/RtVectors.h"
+#include "chart/view/RtFloatEdit.h"
+#include "chart/view/RtIntegerEdit.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "platform/FormatSettings.h"

@@ -24,6 +24,7 @@
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/frmZenkar2.h"
+#include "platform/Resources.h"
 #include "sim/SimBench.h"
 
 namespace {
