@@ -286,6 +286,36 @@ TEST_F(Window, AutosaveAtEveryHundredthCycle) {
   EXPECT_TRUE(std::filesystem::exists(Base() + "/Userdata"));
 }
 
+TEST_F(Window, SaveFailuresAreShownAndLoseNoRows) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  form_->RtDoubleVectorTime->Add(Now());  // one row, as a presented cycle leaves it
+  for (TRtDoubleVector* v : {form_->RtDoubleVectorSeconds, form_->RtDoubleVectorSensorVoltage,
+                             form_->RtDoubleVectorPumpVoltage, form_->RtDoubleVectorPumpCurrent,
+                             form_->RtDoubleVectorTemperature, form_->RtDoubleVectorSetpoint})
+    v->Add(0);
+  std::ofstream(Base() + "/Userdata") << "a file where the folder belongs";
+  messages_.clear();
+  form_->Timer1->start();
+  form_->Save(true);
+  EXPECT_TRUE(form_->Timer1->isActive());  // given back its state
+  form_->Timer1->stop();
+  ASSERT_EQ(messages_.size(), 3u);
+  EXPECT_EQ(messages_[0], "Could not create 'Userdata' folder");
+  EXPECT_EQ(messages_[1], "Could not create 'Userdata\\Autosave' folder");
+  EXPECT_EQ(messages_[2].rfind("Manual or automatic save failed.\r\n\r\nTime: ", 0), 0u)
+      << messages_[2];
+  EXPECT_NE(messages_[2].find("\r\n\r\nError class: "), std::string::npos);
+  EXPECT_EQ(AutosaveStartRow, 0);
+  // Once the disk is back the next autosave writes the row.
+  std::filesystem::remove(Base() + "/Userdata");
+  messages_.clear();
+  form_->Save(true);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(AutosaveStartRow, 1);
+}
+
 TEST_F(Window, DebugPageCommands) {
   StartBench();
   WriteBypassSettings(true);
