@@ -130,6 +130,15 @@ void Bench::Impl::Vanish() {
 }
 
 void Bench::Impl::ReadClient(TimePoint now) {
+  // Bytes first, then the open/close events: every open that wrote these bytes is then among
+  // the events, so a reply to them is never taken for a reply a departed client left unread.
+  std::string incoming;
+  char buf[4096];
+  for (;;) {
+    ssize_t n = read(pty.MasterFd(), buf, sizeof buf);
+    if (n <= 0) break;
+    incoming.append(buf, static_cast<size_t>(n));
+  }
   PseudoTerminal::ClientEvents events = pty.ReadClientEvents();
   if (events.Closed) {
     // A client left. What it did not read goes with it, unless another client still holds
@@ -156,16 +165,10 @@ void Bench::Impl::ReadClient(TimePoint now) {
     clientOpen = true;
   }
   if (pty.WatchFd() < 0) clientOpen = true;  // no watch: assume a client is there
-  char buf[4096];
-  bool got = false;
-  for (;;) {
-    ssize_t n = read(pty.MasterFd(), buf, sizeof buf);
-    if (n <= 0) break;
-    received.append(buf, static_cast<size_t>(n));
-    got = true;
-    controller->Receive(std::string_view(buf, static_cast<size_t>(n)), now);
-  }
-  if (got) changed.notify_all();
+  if (incoming.empty()) return;
+  received.append(incoming);
+  controller->Receive(incoming, now);
+  changed.notify_all();
 }
 
 void Bench::Impl::WriteClient(TimePoint now) {
