@@ -143,6 +143,28 @@ TEST_F(Window, MeasureTemperatureZeroGivesOnlyMissingTemperatures) {
   EXPECT_EQ(form_->LabelLeadResistance->text(), "2");
 }
 
+TEST_F(Window, LoopDelayCountsFromTheLastMeasurement) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  form_->RtDoubleEditSamplingSpeed->SetValue(3);
+  ASSERT_TRUE(RunCycles(2, 30000));
+  form_->ButtonStopClick();
+  // The delay line follows the messages directly and grows by a dot per tick.
+  const auto lines = LogLines();
+  size_t at = 0;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].rfind("Delay due sampling speed limit...", 0) == 0) at = i;
+  ASSERT_GT(at, 0u);
+  EXPECT_GT(lines[at].size(), std::string("Delay due sampling speed limit....").size());
+  EXPECT_EQ(
+      lines[at - 1].rfind("Apply current        : ", 0) == 0 || lines[at - 1] == "Integral zeroed",
+      true)
+      << lines[at - 1];
+  EXPECT_GE(form_->RtDoubleVectorSeconds->GetValue(1), 3.0);
+  EXPECT_LT(form_->RtDoubleVectorSeconds->GetValue(1), 5.0);
+}
+
 TEST_F(Window, StopDuringACycleKeepsItsResultsForTheNextRun) {
   StartBench();
   WriteBypassSettings();
