@@ -1,14 +1,12 @@
 #include "chart/view/RtFloatEdit.h"
 
-#include <QFocusEvent>
-#include <QKeyEvent>
 #include <QLocale>
-#include <QStyleOptionFrame>
 #include <QtGlobal>
 
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -381,14 +379,7 @@ bool TRtCustomDoubleEdit::TextToDateTime(const QString& s, double& v) {
 // ---------------------------------------------------------------------------------------------
 // TRtCustomDoubleEdit
 
-TRtCustomDoubleEdit::TRtCustomDoubleEdit(QWidget* parent)
-    : QLineEdit(parent), FLink(new TRtPropertyLinks(this, "Value")) {
-  FSetting = true;
-  setText(QStringLiteral("0"));
-  FSetting = false;
-  FLastValid = QStringLiteral("0");
-  connect(this, &QLineEdit::textChanged, this, [this] { Change(); });
-}
+TRtCustomDoubleEdit::TRtCustomDoubleEdit(QWidget* parent) : TRtNumericEdit(parent) {}
 
 void TRtCustomDoubleEdit::ClampLimitsToDateRange() {
   FMinValue = std::clamp(FMinValue, RtMinDateTime, RtMaxDateTime);
@@ -503,14 +494,11 @@ void TRtCustomDoubleEdit::SetValue(double v) {
     FNeedSelectAll = true;
   }
   FSetting = false;
-  Q_EMIT OnValueChanged(this);
-  FLink->SetLink(FValue);
+  NotifyValueChanged();
 }
 
 int TRtCustomDoubleEdit::AvailableTextWidth() const {
-  QStyleOptionFrame option;
-  initStyleOption(&option);
-  return ClientWidth(this, option) - 5;
+  return ClientWidth() - 5;
 }
 
 void TRtCustomDoubleEdit::UpdateDisplay() {
@@ -541,15 +529,13 @@ void TRtCustomDoubleEdit::UpdateDisplay() {
   FSetting = false;
 }
 
-void TRtCustomDoubleEdit::Change() {
-  if (FSetting || text().isEmpty()) return;
+bool TRtCustomDoubleEdit::TakeTypedText(const QString& s) {
+  if (s.isEmpty()) return false;
   double v = 0;
-  if (!TryTextToValue(text(), v)) return;
-  if (HasLimits() && !(FMinValue <= v && v <= FMaxValue)) return;
-  FLastValid = text();
+  if (!TryTextToValue(s, v)) return false;
+  if (HasLimits() && !(FMinValue <= v && v <= FMaxValue)) return false;
   FValue = v;
-  Q_EMIT OnValueChanged(this);
-  FLink->SetLink(FValue);
+  return true;
 }
 
 void TRtCustomDoubleEdit::ValidateText() {
@@ -570,28 +556,7 @@ void TRtCustomDoubleEdit::ValidateText() {
   Q_EMIT OnValueChanged(this);
 }
 
-void TRtCustomDoubleEdit::Loaded() {
-  FLink->Modified();
-  FLink->CheckLink();
-}
-
-void TRtCustomDoubleEdit::DoBeep() {
-  Beep();
-  Q_EMIT Beeped();
-}
-
 bool TRtCustomDoubleEdit::KeyAccepted(char32_t c) const {
-  switch (c) {
-    case 1:
-    case 3:
-    case 8:
-    case 22:
-    case 24:
-    case 26:
-      return true;
-    default:
-      break;
-  }
   if ((c >= U'0' && c <= U'9') || c == U'-' || c == U'+' || c == U'E' || c == U'e' || c == U'.') {
     return true;
   }
@@ -604,64 +569,4 @@ bool TRtCustomDoubleEdit::KeyAccepted(char32_t c) const {
   if (in(AmText()) || in(PmText())) return true;
   if (c >= 256) return false;
   return c == U' ' || in(Q(FormatSettings().DateSeparator)) || in(TimeSeparator());
-}
-
-void TRtCustomDoubleEdit::keyPressEvent(QKeyEvent* e) {
-  const std::optional<char32_t> c = CharacterOf(e);
-  if (!c) {
-    QLineEdit::keyPressEvent(e);
-    return;
-  }
-  if (*c == 13) {
-    ValidateText();
-    Q_EMIT OnDblClick(this);
-  } else if (KeyAccepted(*c)) {
-    FLastCursorPos = CaretPosition(this);
-    QLineEdit::keyPressEvent(e);
-    return;
-  }
-  e->accept();
-  DoBeep();
-}
-
-void TRtCustomDoubleEdit::focusInEvent(QFocusEvent* e) {
-  if (e->reason() == Qt::PopupFocusReason) {
-    QLineEdit::focusInEvent(e);
-    return;
-  }
-  fFocused = true;
-  setText(FLastValid);
-  setCursorPosition(FLastCursorPos);
-  if (FLastSelLength > 0) setSelection(cursorPosition(), FLastSelLength);
-  if (FNeedSelectAll) {
-    selectAll();
-    FNeedSelectAll = false;
-  }
-  QLineEdit::focusInEvent(e);
-  Q_EMIT OnEnter(this);
-}
-
-void TRtCustomDoubleEdit::focusOutEvent(QFocusEvent* e) {
-  if (e->reason() == Qt::PopupFocusReason) {
-    QLineEdit::focusOutEvent(e);
-    return;
-  }
-  fFocused = false;
-  FLastCursorPos = CaretPosition(this);
-  FLastSelLength = int(selectedText().size());
-  ValidateText();
-  UpdateDisplay();
-  setCursorPosition(0);
-  QLineEdit::focusOutEvent(e);
-  Q_EMIT OnExit(this);
-}
-
-void TRtCustomDoubleEdit::resizeEvent(QResizeEvent* e) {
-  QLineEdit::resizeEvent(e);
-  if (parentWidget() != nullptr && !fFocused) UpdateDisplay();
-}
-
-void TRtCustomDoubleEdit::mouseDoubleClickEvent(QMouseEvent* e) {
-  QLineEdit::mouseDoubleClickEvent(e);
-  Q_EMIT OnDblClick(this);
 }

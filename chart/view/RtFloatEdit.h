@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "chart/data/RtExceptions.h"
-#include "chart/view/RtIntegerEdit.h"
+#include "chart/view/RtNumericEdit.h"
 
 // A text that does not convert, or a value that has no text (a negative time span).
 class ERtConvertError : public ERtError {
@@ -20,7 +20,7 @@ inline constexpr const char* RtNegativeTimeSpanText = "Error no negative Time Sp
 inline constexpr double RtMinDateTime = -693593.0;
 inline constexpr double RtMaxDateTime = 2958465.99998843;
 
-class TRtCustomDoubleEdit : public QLineEdit {
+class TRtCustomDoubleEdit : public TRtNumericEdit {
   Q_OBJECT
 
  public:
@@ -43,24 +43,18 @@ class TRtCustomDoubleEdit : public QLineEdit {
   // Number picture ("0.######"); empty: the general number format.
   QString Format() const { return FFormat; }
   void SetFormat(const QString& s);
-  TRtPropertyLinks* PropertyLinks() const { return FLink; }
 
   // The width a shown text may take: the client width - 5.
-  virtual int AvailableTextWidth() const;
+  int AvailableTextWidth() const override;
   double ClampValue(double v) const;
   // Text of v in the current mode; raises ERtConvertError for a negative span.
   QString ValueToText(double v) const;
   // Value of a text in the current mode; raises ERtConvertError when it does not convert.
   double TextToValue(const QString& s) const;
-  // Takes the typed text as the value, snapped to the limits (Enter and focus exit).
-  void ValidateText();
+  void ValidateText() override;
   // Rewrites the text from Value for the unfocused control: shortened, or 45 hash signs.
   // A conversion error is reported through ErrorRaised and leaves the text as it was.
-  void UpdateDisplay();
-  void Loaded();
-
-  const QString& LastValid() const { return FLastValid; }
-  bool Focused() const { return fFocused; }
+  void UpdateDisplay() override;
 
   // Optional whole days and ".", then "hh:nn:ss", the decimal separator and milliseconds when
   // the value has a time part; "" for 0. Raises ERtConvertError for negative values.
@@ -76,43 +70,26 @@ class TRtCustomDoubleEdit : public QLineEdit {
   static bool TextToDateTime(const QString& s, double& v);
 
  Q_SIGNALS:
-  void OnValueChanged(QObject* Sender);
-  void OnDblClick(QObject* Sender);
-  void OnEnter(QObject* Sender);
-  void OnExit(QObject* Sender);
-  void Beeped();
   // UpdateDisplay could not show the value.
   void ErrorRaised(const QString& Message);
 
  protected:
-  void keyPressEvent(QKeyEvent* e) override;
-  void focusInEvent(QFocusEvent* e) override;
-  void focusOutEvent(QFocusEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
-  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  bool KeyAccepted(char32_t c) const override;
+  bool TakeTypedText(const QString& s) override;
+  QVariant LinkValue() const override { return FValue; }
 
  private:
-  void Change();
   bool HasLimits() const { return FMaxValue > FMinValue; }
   bool TryTextToValue(const QString& s, double& v) const;
   void ClampLimitsToDateRange();
-  bool KeyAccepted(char32_t c) const;
-  void DoBeep();
 
   double FMinValue = 0;
   double FMaxValue = 0;
   double FValue = 0;
-  int FLastCursorPos = 0;
-  int FLastSelLength = 0;
-  bool FSetting = false;
-  bool FNeedSelectAll = false;
   bool FAsDateTime = false;
   bool FAsTimeSpan = false;
   bool FDoHashes = true;
-  bool fFocused = false;
-  QString FLastValid;
   QString FFormat;
-  TRtPropertyLinks* FLink;
 };
 
 // The published double edit. Set properties in this order so that the limits are in force when
