@@ -47,6 +47,20 @@ struct TArgs {
   std::string Screenshot;
 };
 
+const char* const kUsage =
+    "usage: zenkar-pro [options]\n"
+    "  --base-dir DIR     folder of the settings file, Dll and Userdata (default: next to\n"
+    "                     the executable)\n"
+    "  --simulate         run on the built-in simulated instruments, found by the search\n"
+    "  --simulate-bypass  the same, with the instruments assumed at fixed addresses\n"
+    "  --sim-speed F      simulated measurements F times faster\n"
+    "  --sim-volume ML    gas volume of the simulated cell\n"
+    "  --headless         no window on screen: message boxes printed, Run pressed, the log\n"
+    "                     on standard output\n"
+    "  --cycles N         close after N presented cycles\n"
+    "  --screenshot FILE  save a PNG of the window when it closes\n"
+    "  --help             this text\n";
+
 bool Parse(int argc, char** argv, TArgs& a) {
   for (int i = 1; i < argc; ++i) {
     const std::string s = argv[i];
@@ -72,8 +86,11 @@ bool Parse(int argc, char** argv, TArgs& a) {
       a.Cycles = std::atoi(v.c_str());
     else if (s == "--screenshot" && next(v))
       a.Screenshot = v;
-    else {
-      std::cerr << "zenkar-pro: unknown option " << s << "\n";
+    else if (s == "--help") {
+      std::cout << kUsage;
+      std::exit(0);
+    } else {
+      std::cerr << "zenkar-pro: unknown option " << s << "\n" << kUsage;
       return false;
     }
   }
