@@ -53,15 +53,7 @@ const Keithley2000Sim::FunctionInfo& Keithley2000Sim::Info(int function) {
 }
 
 int Keithley2000Sim::FunctionFromText(const std::string& text) {
-  std::vector<std::string> nodes;
-  size_t start = 0;
-  for (;;) {
-    size_t colon = text.find(':', start);
-    nodes.push_back(text.substr(start, colon == std::string::npos ? colon : colon - start));
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  if (!nodes.empty() && nodes.front().empty()) nodes.erase(nodes.begin());
+  const std::vector<std::string> nodes = scpi::SplitNodes(text);
   for (int f = 0; f < kFunctionCount; ++f)
     if (scpi::Pattern(Info(f).Header).Matches(nodes)) return f;
   return -1;

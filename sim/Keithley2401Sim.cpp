@@ -39,15 +39,7 @@ constexpr ElementName kElements[] = {
 
 // A sense function string such as "VOLT:DC", "CURRent", "RES".
 int FunctionFromText(const std::string& text) {
-  std::vector<std::string> nodes;
-  size_t start = 0;
-  for (;;) {
-    size_t colon = text.find(':', start);
-    nodes.push_back(text.substr(start, colon == std::string::npos ? colon : colon - start));
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  if (!nodes.empty() && nodes.front().empty()) nodes.erase(nodes.begin());
+  const std::vector<std::string> nodes = scpi::SplitNodes(text);
   if (scpi::Pattern("VOLTage[:DC]").Matches(nodes)) return 1;
   if (scpi::Pattern("CURRent[:DC]").Matches(nodes)) return 2;
   if (scpi::Pattern("RESistance").Matches(nodes)) return 4;

@@ -344,4 +344,17 @@ std::string FormatExponent(double value, int decimals) {
   return s;
 }
 
+std::vector<std::string> SplitNodes(const std::string& text) {
+  std::vector<std::string> nodes;
+  size_t start = 0;
+  for (;;) {
+    size_t colon = text.find(':', start);
+    nodes.push_back(text.substr(start, colon == std::string::npos ? colon : colon - start));
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  if (!nodes.empty() && nodes.front().empty()) nodes.erase(nodes.begin());
+  return nodes;
+}
+
 }  // namespace sim::scpi

@@ -58,6 +58,9 @@ const char* ErrorText(int code);
 // Splits a program message at ';' outside quotes and parentheses.
 std::vector<std::string> SplitUnits(std::string_view message);
 
+// The nodes of a header text such as ":VOLT:DC" or "RES" (a leading ":" is dropped).
+std::vector<std::string> SplitNodes(const std::string& text);
+
 // Parses one message unit. Returns 0, or the error code that makes the unit invalid.
 int ParseUnit(std::string_view text, Unit& unit);
 
