@@ -17,6 +17,7 @@
 #include "chart/view/RtFloatEdit.h"
 #include "chart/view/RtIntegerEdit.h"
 #include "platform/FormatSettings.h"
+#include "tests/support/ScopedFormatSettings.h"
 
 namespace {
 
@@ -85,7 +86,6 @@ using Events = std::vector<std::string>;
 class EditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = FormatSettings();
     SetFormatSettings(DotSettings());
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("FormTest"));
@@ -99,10 +99,7 @@ class EditTest : public ::testing::Test {
     t.start();
     while (!window_->isActiveWindow() && t.elapsed() < 2000) QApplication::processEvents();
   }
-  void TearDown() override {
-    window_.reset();
-    SetFormatSettings(saved_);
-  }
+  void TearDown() override { window_.reset(); }
 
   template <typename Edit>
   Edit* Make(int width = 150) {
@@ -140,7 +137,7 @@ class EditTest : public ::testing::Test {
     Type(e, typed);
   }
 
-  TFormatSettings saved_;
+  ScopedFormatSettings saved_;  // restores the settings after each test
   std::unique_ptr<QWidget> window_;
   QLineEdit* other_ = nullptr;
 };

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ScopedFormatSettings.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -106,16 +108,12 @@ struct Vectors {
 class DataFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = FormatSettings();
     SetFormatSettings(DotSettings());
     char tmpl[] = "/tmp/zk_data_XXXXXX";
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
   }
-  void TearDown() override {
-    SetFormatSettings(saved_);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { fs::remove_all(dir_); }
 
   static std::string Slurp(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -146,7 +144,7 @@ class DataFilesTest : public ::testing::Test {
     return s;
   }
 
-  TFormatSettings saved_;
+  ScopedFormatSettings saved_;  // restores the settings after each test
   std::string dir_;
   std::vector<std::string> log_;
   std::vector<std::string> boxes_;

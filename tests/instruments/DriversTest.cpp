@@ -8,6 +8,7 @@
 #include "instruments/Keithley2401_Zenkar.h"
 #include "platform/FormatSettings.h"
 #include "sim/SimBench.h"
+#include "tests/support/ScopedFormatSettings.h"
 #include "tests/transport/LogCapture.h"
 
 using transporttest::LogCapture;
@@ -113,14 +114,11 @@ TEST_F(DriversTest, VoltageLevelIsLimitedToComplianceAndNeverNegative) {
 
 TEST_F(DriversTest, NumbersGoOutWithAPointUnderADecimalCommaLocale) {
   Start();
-  const TFormatSettings saved = FormatSettings();
-  TFormatSettings comma = saved;
-  comma.DecimalSeparator = ",";
-  comma.ThousandSeparator = ".";
-  SetFormatSettings(comma);
-  smu.SetCurrentLevel(0.0015);
-  smu.SetCurrentCompliance(1234.5);
-  SetFormatSettings(saved);
+  {
+    ScopedFormatSettings comma(ScopedFormatSettings::DecimalComma());
+    smu.SetCurrentLevel(0.0015);
+    smu.SetCurrentCompliance(1234.5);
+  }
   EXPECT_EQ(Wire(":SENS:CURR:PROT 1234.5\r"),
             "++addr 1\r:SOUR:CURR:LEVEL 0.0015\r:SENS:CURR:PROT 1234.5\r");
 }

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ScopedFormatSettings.h"
+
 namespace {
 
 TFormatSettings Dot() {
@@ -36,9 +38,7 @@ std::string F(std::string_view picture, double v) {
 // Restores the process-wide settings after a test that changes them.
 class ProcessSettings : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = FormatSettings(); }
-  void TearDown() override { SetFormatSettings(saved_); }
-  TFormatSettings saved_;
+  ScopedFormatSettings saved_;
 };
 
 }  // namespace

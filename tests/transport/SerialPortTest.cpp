@@ -3,6 +3,7 @@
 
 #include "platform/FormatSettings.h"
 #include "platform/TermiosPort.h"
+#include "tests/support/ScopedFormatSettings.h"
 #include "tests/transport/LogCapture.h"
 #include "tests/transport/PtyPeer.h"
 #include "transport/CommPortList.h"
@@ -145,16 +146,13 @@ TEST_F(SerialPortTest, DebugLogShowsEveryStepOfATextExchange) {
 }
 
 TEST_F(SerialPortTest, TimeoutLineUsesTheLocaleDecimalSeparator) {
-  TFormatSettings saved = FormatSettings();
-  TFormatSettings comma = saved;
-  comma.DecimalSeparator = ",";
-  comma.ThousandSeparator = ".";
-  SetFormatSettings(comma);
   LogCapture log;
-  port.SetDebug(true);
-  port.SetReadoutTimeoutMS(100);
-  port.Send2("x\r", true);
-  SetFormatSettings(saved);
+  {
+    ScopedFormatSettings comma(ScopedFormatSettings::DecimalComma());
+    port.SetDebug(true);
+    port.SetReadoutTimeoutMS(100);
+    port.Send2("x\r", true);
+  }
   ASSERT_FALSE(log.Lines().empty());
   EXPECT_EQ(log.Lines().back(), "Message                  : Timeout 0,1s ");
 }
