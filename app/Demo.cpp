@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "sim/SimBench.h"

@@ -29,7 +29,7 @@
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/Schematic.h"
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 #include "platform/IniFile.h"
 #include "thermo/Thermocouples.h"
 #include "transport/TypesGPIB.h"

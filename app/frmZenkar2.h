@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "chart/data/RtVectors.h"
-#include "chart/view/RtFloatEdit.h"
-#include "chart/view/RtIntegerEdit.h"
+#include "chart/edits/RtFloatEdit.h"
+#include "chart/edits/RtIntegerEdit.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "platform/FormatSettings.h"

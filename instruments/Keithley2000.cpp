@@ -1,6 +1,6 @@
 #include "instruments/Keithley2000.h"
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 bool TKeithley2000::Measure(const char* function, double& Value) {
   CommunicatorInitialize();

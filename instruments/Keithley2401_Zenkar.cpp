@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 const char* const TKeithley2401_Zenkar::kZenkarSetup[] = {
     "*RST",

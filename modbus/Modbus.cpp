@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 #include "platform/FormatSettings.h"
 #include "platform/TermiosPort.h"
 

@@ -1,6 +1,6 @@
 #include "transport/SerialPort.h"
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 #include "platform/FormatSettings.h"
 #include "platform/TermiosPort.h"
 #include "transport/CommPortList.h"

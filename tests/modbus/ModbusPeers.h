@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 namespace transporttest {
 

@@ -1,4 +1,4 @@
-#include "app/_Common2.h"
+#include "common/_Common2.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/view/RtFloatEdit.h"
-#include "chart/view/RtIntegerEdit.h"
+#include "chart/edits/RtFloatEdit.h"
+#include "chart/edits/RtIntegerEdit.h"
 #include "platform/FormatSettings.h"
 #include "tests/support/ScopedFormatSettings.h"
 

@@ -1,4 +1,4 @@
-#include "chart/view/RtFloatEdit.h"
+#include "chart/edits/RtFloatEdit.h"
 
 #include <QLocale>
 #include <QtGlobal>

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "chart/data/RtExceptions.h"
-#include "chart/view/RtNumericEdit.h"
+#include "chart/edits/RtNumericEdit.h"
 
 // A text that does not convert, or a value that has no text (a negative time span).
 class ERtConvertError : public ERtError {

@@ -1,4 +1,4 @@
-#include "chart/view/RtIntegerEdit.h"
+#include "chart/edits/RtIntegerEdit.h"
 
 using namespace rt_edit_detail;
 

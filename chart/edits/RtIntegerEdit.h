@@ -2,7 +2,7 @@
 // Enter and focus exit, and a row of hash signs when the number does not fit while unfocused.
 #pragma once
 
-#include "chart/view/RtNumericEdit.h"
+#include "chart/edits/RtNumericEdit.h"
 
 class TRtIntegerEdit : public TRtNumericEdit {
   Q_OBJECT

@@ -1,4 +1,4 @@
-#include "chart/view/RtNumericEdit.h"
+#include "chart/edits/RtNumericEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
