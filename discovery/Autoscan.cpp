@@ -1,8 +1,7 @@
 #include "discovery/Autoscan.h"
 
-#include <cctype>
-
 #include "modbus/Modbus.h"
+#include "platform/AsciiCase.h"
 #include "transport/SerialPort.h"
 
 namespace {
@@ -10,14 +9,6 @@ namespace {
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  return lower(text).find(lower(part)) != std::string::npos;
 }
 
 constexpr uint32_t kVersionTimeoutMS = 2000;
@@ -207,7 +198,7 @@ void TAutoScan::SearchPrologix(const TPortsList& Ports) {
     r.Response.clear();
     port.Send2("++ver\r", true, r);
     ProcessEvents();
-    if (ContainsIgnoringCase(r.Response, "Prologix")) {
+    if (AsciiContainsText(r.Response, "Prologix")) {
       PrologixComPorts.set(n);
       Line("    Found Prologix USB-GPIB converter on port: " + name);
       Line("      Version: " + r.Response);
