@@ -6,7 +6,7 @@ bool TKeithley2000_Scan::Scan2000CardPresent() {
   CommunicatorInitialize();
   Send("*OPT?");
   TSerialResponse r;
-  fCommunicator->Send2("++read eoi\r", true, r);
+  ReadReply(r);  // no poll first: the read waits up to ReadTimeout itself
   return AsciiContainsText(r.Response, "200X-SCAN");
 }
 
