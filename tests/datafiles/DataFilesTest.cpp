@@ -262,6 +262,34 @@ TEST_F(DataFilesTest, ProgressLines) {
 
 // ---- Autosave
 
+TEST_F(DataFilesTest, AutosaveFileWrittenOutByHand) {
+  Vectors v;
+  v.AddPlain(4);  // the fourth temperature is an outlier
+  ASSERT_TRUE(Auto(v, t1435_).ok);
+  const std::string path = dir_ + "/Userdata/Autosave/2024-05-17_14.txt";
+  EXPECT_EQ(Slurp(path), kHeader +
+                             "                   1;                   0;  24-05-17 10:00:00:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   2;                   1;  24-05-17 10:00:01:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   3;                   2;  24-05-17 10:00:02:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   4;                   3;  24-05-17 10:00:03:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;\r\n");
+  // The next autosave appends the new row only, numbered on.
+  v.AddPlain(1);
+  ASSERT_TRUE(Auto(v, t1435_).ok);
+  const std::string file = Slurp(path);
+  EXPECT_EQ(file.substr(file.size() - 172),
+            "                   5;                   4;  24-05-17 10:00:04:000;"
+            "                 0.5;                 0.5;                   1;"
+            "               0.001;                 700\r\n");
+}
+
 TEST_F(DataFilesTest, AutosaveAppendsAndRollsOverByTheHour) {
   Vectors v;
   // No rows, no file: created with its header alone.
