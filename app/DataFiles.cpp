@@ -5,147 +5,31 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
+#include "platform/FileSystem.h"
+
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// Code page
-
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char Cp1252Byte(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return char(c);
-  for (int k = 0; k < 32; ++k) {
-    if (kCp1252High[k] != 0 && kCp1252High[k] == c) return char(0x80 + k);
-    // The five bytes the code page leaves undefined carry the C1 code points of the same value.
-    if (kCp1252High[k] == 0 && c == char32_t(0x80 + k)) return char(c);
-  }
-  return '?';
-}
 
 // ---------------------------------------------------------------------------------------------
 // Fields
 
-// Separators of the number and time fields, already in the code page.
-struct TSeparators {
-  std::string Decimal;
-  std::string Time;
-};
-
-TSeparators SeparatorsOf(const TFormatSettings& fs) {
-  return {Utf8ToCp1252(fs.DecimalSeparator), Utf8ToCp1252(fs.TimeSeparator)};
+// The process-wide settings with the separators already in the code page, since the fields go
+// into the file as they are formatted.
+TFormatSettings FileFormatSettings(const TFormatSettings& fs) {
+  TFormatSettings out = fs;
+  out.DecimalSeparator = Utf8ToCp1252(fs.DecimalSeparator);
+  out.TimeSeparator = Utf8ToCp1252(fs.TimeSeparator);
+  return out;
 }
 
-// A small text buffer for one field.
-struct TField {
-  char text[96];
-  int n = 0;
-  void Put(char c) {
-    if (n < int(sizeof text)) text[n++] = c;
-  }
-  void Put(std::string_view s) {
-    for (char c : s) Put(c);
-  }
-  void Put(const char* b, const char* e) {
-    while (b != e) Put(*b++);
-  }
-};
-
-// The general number format (at most 15 significant digits, plain from 0.0001 to below 1e15).
-void GeneralNumber(TField& f, double value, std::string_view decimal) {
-  if (!std::isfinite(value)) {
-    f.Put(std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF"));
-    return;
-  }
-  if (value == 0) {
-    f.Put('0');
-    return;
-  }
-  // d.dddddddddddddde+XX: 15 significant digits, correctly rounded.
-  char buf[40];
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
-  const char* e = static_cast<const char*>(std::memchr(buf, 'e', size_t(res.ptr - buf)));
-  char digits[20];
-  int nd = 0;
-  digits[nd++] = buf[0];
-  for (const char* p = buf + 2; p < e; ++p) digits[nd++] = *p;
-  while (nd > 0 && digits[nd - 1] == '0') --nd;
-  int exp10 = 0;
-  const char* ep = e + 1;
-  if (*ep == '+') ++ep;
-  std::from_chars(ep, res.ptr, exp10);
-  const int exponent = exp10 + 1;  // value = 0.digits * 10^exponent
-
-  if (std::signbit(value)) f.Put('-');
-  if (exponent > 15 || exponent < -3) {
-    f.Put(digits[0]);
-    if (nd > 1) {
-      f.Put(decimal);
-      f.Put(digits + 1, digits + nd);
-    }
-    f.Put('E');
-    const int x = exponent - 1;
-    if (x < 0) f.Put('-');
-    char eb[8];
-    const auto er = std::to_chars(eb, eb + sizeof eb, std::abs(x));
-    f.Put(eb, er.ptr);
-  } else if (exponent <= 0) {
-    f.Put('0');
-    f.Put(decimal);
-    for (int k = 0; k < -exponent; ++k) f.Put('0');
-    f.Put(digits, digits + nd);
-  } else if (nd <= exponent) {
-    f.Put(digits, digits + nd);
-    for (int k = nd; k < exponent; ++k) f.Put('0');
-  } else {
-    f.Put(digits, digits + exponent);
-    f.Put(decimal);
-    f.Put(digits + exponent, digits + nd);
-  }
-}
-
-// A number with at least `width` digits, "-" in front when negative.
-void PaddedNumber(TField& f, long long n, int width) {
-  char b[24];
-  const auto r = std::to_chars(b, b + sizeof b, n < 0 ? -n : n);
-  if (n < 0) f.Put('-');
-  for (int k = int(r.ptr - b); k < width; ++k) f.Put('0');
-  f.Put(b, r.ptr);
-}
-
-// "yy-mm-dd hh:nn:ss:zzz", ":" being the time separator.
-void RowDateTime(TField& f, TDateTime t, std::string_view timeSep) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  DecodeDateTime(t, y, mo, d, h, mi, s, ms);
-  PaddedNumber(f, y % 100, 2);
-  f.Put('-');
-  PaddedNumber(f, mo, 2);
-  f.Put('-');
-  PaddedNumber(f, d, 2);
-  f.Put(' ');
-  PaddedNumber(f, h, 2);
-  f.Put(timeSep);
-  PaddedNumber(f, mi, 2);
-  f.Put(timeSep);
-  PaddedNumber(f, s, 2);
-  f.Put(timeSep);
-  PaddedNumber(f, ms, 3);
-}
-
-void AppendRight(std::string& out, const TField& f, int width) {
-  if (f.n < width) out.append(size_t(width - f.n), ' ');
-  out.append(f.text, size_t(f.n));
+// The field right-aligned to width with blanks in front.
+void AppendRight(std::string& out, std::string_view field, int width) {
+  if (int(field.size()) < width) out.append(size_t(width) - field.size(), ' ');
+  out += field;
 }
 
 // Reads one column, directly from the storage where the vector has the row.
@@ -175,30 +59,28 @@ struct TReaders {
   const TRtCustomDoubleVector* TemperatureVector;
 };
 
-void AppendLine(std::string& out, const TReaders& r, int i, const TSeparators& sep) {
-  TField f;
-  PaddedNumber(f, static_cast<long long>(i) + 1, 0);
-  AppendRight(out, f, 20);
+// One data line; field is scratch space kept by the caller between lines.
+void AppendLine(std::string& out, const TReaders& r, int i, const TFormatSettings& fs,
+                std::string& field) {
+  AppendRight(out, std::to_string(static_cast<long long>(i) + 1), 20);
   out += ';';
-  f.n = 0;
-  GeneralNumber(f, r.Seconds.Get(i), sep.Decimal);
-  AppendRight(out, f, 20);
+  field.clear();
+  AppendFloatToStr(field, r.Seconds.Get(i), fs);
+  AppendRight(out, field, 20);
   out += ';';
-  f.n = 0;
-  RowDateTime(f, r.Time.Get(i), sep.Time);
-  AppendRight(out, f, 23);
+  AppendRight(out, FormatDateTime("yy-mm-dd hh:nn:ss:zzz", r.Time.Get(i), fs), 23);
   out += ';';
   for (const TColumnReader* c : {&r.SensorVoltage, &r.Setpoint, &r.PumpVoltage, &r.PumpCurrent}) {
-    f.n = 0;
-    GeneralNumber(f, c->Get(i), sep.Decimal);
-    AppendRight(out, f, 20);
+    field.clear();
+    AppendFloatToStr(field, c->Get(i), fs);
+    AppendRight(out, field, 20);
     out += ';';
   }
   const double temperature = r.Temperature.Get(i);
   if (!r.TemperatureVector->IsOutlier(i)) {
-    f.n = 0;
-    GeneralNumber(f, temperature, sep.Decimal);
-    AppendRight(out, f, 20);
+    field.clear();
+    AppendFloatToStr(field, temperature, fs);
+    AppendRight(out, field, 20);
   }
   out += "\r\n";
 }
@@ -254,21 +136,8 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool DirectoryExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 void EnsureFolder(const std::string& path, const char* message, const TSaveLine& folderMessage) {
-  if (DirectoryExists(path)) return;
-  if (::mkdir(path.c_str(), 0777) != 0 && !DirectoryExists(path) && folderMessage) {
-    folderMessage(message);
-  }
+  if (!MakeFolder(path) && folderMessage) folderMessage(message);
 }
 
 // An open data file with an output buffer written in large blocks. A failure throws TIoFailure
@@ -382,7 +251,8 @@ TSaveResult WriteRows(const TDataColumns& columns, int firstRow, const std::stri
   try {
     if (!AllColumns(columns)) throw std::invalid_argument("A data column is missing");
     const TReaders readers(columns);
-    const TSeparators sep = SeparatorsOf(FormatSettings());
+    const TFormatSettings fs = FileFormatSettings(FormatSettings());
+    std::string field;
     const int rows = columns.Time->GetCount();
 
     TDataFileWriter file;
@@ -399,7 +269,7 @@ TSaveResult WriteRows(const TDataColumns& columns, int firstRow, const std::stri
     }
     const long long total = static_cast<long long>(rows) - firstRow;
     for (int i = std::max(firstRow, 0); i < rows; ++i) {
-      AppendLine(file.Buffer(), readers, i, sep);
+      AppendLine(file.Buffer(), readers, i, fs, field);
       file.FlushIfFull();
       if (i % 500 == 0)
         Emit(log, std::to_string(Percent(i - static_cast<long long>(firstRow), total)) + "%");
@@ -429,36 +299,6 @@ TSaveResult WriteRows(const TDataColumns& columns, int firstRow, const std::stri
 
 }  // namespace
 
-std::string Utf8ToCp1252(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-      out += char(b0);
-      ++i;
-      continue;
-    }
-    const int n = (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2 : (b0 & 0xF8) == 0xF0 ? 3 : 0;
-    char32_t c = n == 1 ? (b0 & 0x1F) : n == 2 ? (b0 & 0x0F) : (b0 & 0x07);
-    bool ok = n > 0 && i + size_t(n) < s.size();
-    for (int k = 1; ok && k <= n; ++k) {
-      const auto b = static_cast<unsigned char>(s[i + size_t(k)]);
-      if ((b & 0xC0) != 0x80) ok = false;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if (!ok) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += Cp1252Byte(c);
-    i += size_t(n) + 1;
-  }
-  return out;
-}
-
 std::string DataFileHeader() {
   std::string out;
   const auto label = [&out](std::string_view text, int width) {
@@ -487,7 +327,8 @@ std::string DataFileLine(const TDataColumns& columns, int i) {
 std::string DataFileLine(const TDataColumns& columns, int i, const TFormatSettings& fs) {
   if (!AllColumns(columns)) throw std::invalid_argument("A data column is missing");
   std::string out;
-  AppendLine(out, TReaders(columns), i, SeparatorsOf(fs));
+  std::string field;
+  AppendLine(out, TReaders(columns), i, FileFormatSettings(fs), field);
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "chart/data/RtVectors.h"
+#include "platform/CodePage1252.h"
 #include "platform/FormatSettings.h"
 
 // The seven vectors of a row, in file column order after the row number. Row count = count of
@@ -48,9 +49,6 @@ std::string DataFileHeader();
 // Row i (0-based) of the columns, numbered i + 1. Raises ERtRangeError when a vector is shorter.
 std::string DataFileLine(const TDataColumns& columns, int i);
 std::string DataFileLine(const TDataColumns& columns, int i, const TFormatSettings& fs);
-
-// UTF-8 to Windows-1252; characters the code page lacks (and broken sequences) become "?".
-std::string Utf8ToCp1252(std::string_view utf8);
 
 // ---- Names ("/" separated)
 

@@ -1,8 +1,8 @@
 #include "discovery/Autoscan.h"
 
-#include <cctype>
-
 #include "modbus/Modbus.h"
+#include "platform/AsciiCase.h"
+#include "transport/Prologix.h"
 #include "transport/SerialPort.h"
 
 namespace {
@@ -10,14 +10,6 @@ namespace {
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  return lower(text).find(lower(part)) != std::string::npos;
 }
 
 constexpr uint32_t kVersionTimeoutMS = 2000;
@@ -205,9 +197,9 @@ void TAutoScan::SearchPrologix(const TPortsList& Ports) {
     port.SetPort(name);
     port.SetReadoutTimeoutMS(kVersionTimeoutMS);
     r.Response.clear();
-    port.Send2("++ver\r", true, r);
+    port.Send2(PrologixCommand::Version, true, r);
     ProcessEvents();
-    if (ContainsIgnoringCase(r.Response, "Prologix")) {
+    if (AsciiContainsText(r.Response, "Prologix")) {
       PrologixComPorts.set(n);
       Line("    Found Prologix USB-GPIB converter on port: " + name);
       Line("      Version: " + r.Response);
@@ -224,7 +216,7 @@ void TAutoScan::SerialPollPort(TCommPort aPort) {
   port.SetPort(name);
   for (int a = GPIBLowAddr; a <= GPIBHighAddr; ++a) {
     port.SetReadoutTimeoutMS(kPollTimeoutMS);
-    port.Send2("++spoll " + std::to_string(a) + "\r", true, r);
+    port.Send2(PrologixCommand::SpollAt(static_cast<uint32_t>(a)), true, r);
     ProcessEvents();
     const std::string reply = Trim(r.Response);
     const std::string head = "  Serial poll " + std::to_string(a);
@@ -253,8 +245,8 @@ void TAutoScan::IdentifyGPIBDevice(size_t Index) {
 
   port.SetReadoutTimeoutMS(kSetupTimeoutMS);
   for (const std::string& command :
-       {std::string("++eoi 1\r"), std::string("++eot_enable 0\r"), std::string("++auto 0\r"),
-        "++addr " + std::to_string(info.Address) + "\r"}) {
+       {std::string(PrologixCommand::EoiOn), std::string(PrologixCommand::EotEnableOff),
+        std::string(PrologixCommand::AutoOff), PrologixCommand::Addr(info.Address)}) {
     port.Send2(command, true, r);
     ProcessEvents();
   }
@@ -262,11 +254,11 @@ void TAutoScan::IdentifyGPIBDevice(size_t Index) {
   port.SetReadoutTimeoutMS(kIdentifyTimeoutMS);
   for (int t = 0; t < kTerminatorCount; ++t) {
     port.Send2("*CLS\r", false, r);
-    port.Send2("++eos " + std::to_string(t) + "\r", false, r);
+    port.Send2(PrologixCommand::Eos(static_cast<TGPIBTerminator>(t)), false, r);
     port.Send2("*IDN?\r", false, r);
-    port.Send2("++read eoi\r", true, r);
+    port.Send2(PrologixCommand::ReadEoi, true, r);
     ProcessEvents();
-    port.Send2("++spoll\r", true, s);
+    port.Send2(PrologixCommand::Spoll, true, s);
     ProcessEvents();
     if (r.Response.empty()) continue;
     if (Trim(s.Response) == "0") {

@@ -11,7 +11,7 @@ bool TKeithley2000::Measure(const char* function, double& Value) {
     Value = 0;
     return false;
   }
-  fCommunicator->Send2("++read eoi\r", true, r);
+  ReadReply(r);
   return r.Status.empty() && TryParseNumber(r.Response, Value);
 }
 
@@ -24,14 +24,7 @@ bool TKeithley2000::Read2WireResistance(double& Value) {
 }
 
 bool TKeithley2000::GetResponse(TSerialResponse& aResponse) {
-  CommunicatorInitialize();
-  TSerialResponse polls;
-  if (WaitForMessage(polls, PollLog::Always)) {
-    TSerialResponse read;
-    fCommunicator->Send2("++read eoi\r", true, read);
-    aResponse = read;
-  }
-  return aResponse.Status.empty();
+  return PollAndReadInto(aResponse, PollLog::Always);
 }
 
 bool TKeithley2000::GetInputSwitchFront(bool& aState) {

@@ -1,17 +1,13 @@
 #include "instruments/Keithley2000_Scan.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/AsciiCase.h"
 
 bool TKeithley2000_Scan::Scan2000CardPresent() {
   CommunicatorInitialize();
   Send("*OPT?");
   TSerialResponse r;
-  fCommunicator->Send2("++read eoi\r", true, r);
-  std::string reply = r.Response;
-  std::transform(reply.begin(), reply.end(), reply.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return reply.find("200X-SCAN") != std::string::npos;
+  ReadReply(r);  // no poll first: the read waits up to ReadTimeout itself
+  return AsciiContainsText(r.Response, "200X-SCAN");
 }
 
 void TKeithley2000_Scan::UseSingleChanel(uint8_t aChannel) {

@@ -42,12 +42,5 @@ bool TKeithley2401::OutputStatus() {
 }
 
 bool TKeithley2401::GetResponse(TSerialResponse& aResponse) {
-  CommunicatorInitialize();
-  TSerialResponse polls;
-  if (WaitForMessage(polls, PollLog::WhenDebug)) {
-    TSerialResponse read;
-    fCommunicator->Send2("++read eoi\r", true, read);
-    aResponse = read;
-  }
-  return aResponse.Status.empty();
+  return PollAndReadInto(aResponse, PollLog::WhenDebug);
 }

@@ -52,7 +52,7 @@ bool TKeithley2401_Zenkar::ReadVoltageCurrent(double& Voltage, double& Current) 
     Current = 0;
     return false;
   }
-  fCommunicator->Send2("++read eoi\r", true, r);
+  ReadReply(r);
   if (!r.Status.empty()) return false;
   // A reply with fewer than two items is a failed reading, not an error.
   const std::vector<std::string> items = SplitReading(r.Response);

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -239,14 +240,14 @@ void StripTrailingZeros(Decimal& d) {
   if (d.digits.empty()) d.exponent = 0;
 }
 
-// The finite value to 15 significant digits, correctly rounded from its binary value.
-Decimal ToDecimal(double value) {
+// The finite value to `significant` digits (1 to 18), correctly rounded from its binary value.
+Decimal ToDecimal(double value, int significant = kSignificantDigits) {
   Decimal d;
   d.negative = std::signbit(value);
   if (value == 0) return d;
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                 std::chars_format::scientific, kSignificantDigits - 1);
+                                 std::chars_format::scientific, significant - 1);
   const std::string_view text(buf, size_t(res.ptr - buf));  // d.ddddddddddddddde+XX
   const size_t e = text.find('e');
   d.digits += text[0];
@@ -288,12 +289,23 @@ std::string SpecialValue(double value) {
   return value > 0 ? "INF" : "-INF";
 }
 
-std::string GeneralFormat(double value, const TFormatSettings& fs) {
-  if (!std::isfinite(value)) return SpecialValue(value);
-  const Decimal d = ToDecimal(value);
-  if (d.digits.empty()) return "0";
-  std::string out = d.negative ? "-" : "";
-  if (d.exponent > kSignificantDigits || d.exponent < -3) {
+// The general format: `precision` significant digits, plain for 0 and for magnitudes from 0.0001
+// to below 10^precision, otherwise one digit, the rest after the separator and an exponent of
+// at least expDigits digits.
+void AppendGeneral(std::string& out, double value, int precision, int expDigits,
+                   const TFormatSettings& fs) {
+  if (!std::isfinite(value)) {
+    out += SpecialValue(value);
+    return;
+  }
+  precision = std::clamp(precision, 1, 18);
+  const Decimal d = ToDecimal(value, precision);
+  if (d.digits.empty()) {
+    out += '0';
+    return;
+  }
+  if (d.negative) out += '-';
+  if (d.exponent > precision || d.exponent < -3) {
     out += d.digits[0];
     if (d.digits.size() > 1) {
       out += fs.DecimalSeparator;
@@ -302,7 +314,9 @@ std::string GeneralFormat(double value, const TFormatSettings& fs) {
     out += 'E';
     const int e = d.exponent - 1;
     if (e < 0) out += '-';
-    out += std::to_string(std::abs(e));
+    const std::string digits = std::to_string(std::abs(e));
+    if (int(digits.size()) < expDigits) out.append(size_t(expDigits) - digits.size(), '0');
+    out += digits;
   } else if (d.exponent <= 0) {
     out += '0';
     out += fs.DecimalSeparator;
@@ -319,6 +333,11 @@ std::string GeneralFormat(double value, const TFormatSettings& fs) {
       out.append(d.digits, intDigits);
     }
   }
+}
+
+std::string GeneralFormat(double value, const TFormatSettings& fs) {
+  std::string out;
+  AppendGeneral(out, value, kSignificantDigits, 1, fs);
   return out;
 }
 
@@ -544,6 +563,16 @@ std::string FloatToStr(double value) {
 
 std::string FloatToStr(double value, const TFormatSettings& fs) {
   return GeneralFormat(value, fs);
+}
+
+std::string FloatToStr(double value, int precision, int expDigits, const TFormatSettings& fs) {
+  std::string out;
+  AppendGeneral(out, value, precision, expDigits, fs);
+  return out;
+}
+
+void AppendFloatToStr(std::string& out, double value, const TFormatSettings& fs) {
+  AppendGeneral(out, value, kSignificantDigits, 1, fs);
 }
 
 // ---------------------------------------------------------------------------------------------

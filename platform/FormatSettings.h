@@ -56,6 +56,12 @@ std::string FormatFloat(std::string_view picture, double value, const TFormatSet
 // magnitudes from 0.0001 to below 1e15, otherwise mantissa "E" [-] exponent (2.5E-6).
 std::string FloatToStr(double value);
 std::string FloatToStr(double value, const TFormatSettings& fs);
+// The general format with `precision` significant digits (1 to 18) and an exponent of at least
+// `expDigits` digits: plain for 0 and for magnitudes from 0.0001 to below 10^precision.
+// FloatToStr(value, fs) is FloatToStr(value, 15, 1, fs).
+std::string FloatToStr(double value, int precision, int expDigits, const TFormatSettings& fs);
+// FloatToStr(value, fs) appended to out (no temporary text: data files write millions).
+void AppendFloatToStr(std::string& out, double value, const TFormatSettings& fs);
 
 // Date-time values: days since 30 December 1899, the fraction being the time of day.
 using TDateTime = double;

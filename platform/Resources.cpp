@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,17 +13,9 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/FileSystem.h"
+
 namespace {
-
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool DirectoryExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 void SleepMs(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -89,7 +80,7 @@ TExtractResult ExtractResourceToFile(const std::string& folder, const std::strin
                                      const std::string& resourceName, int maxFolderAttempts) {
   for (int attempt = 0; !DirectoryExists(folder); ++attempt) {
     if (attempt >= maxFolderAttempts) return TExtractResult::NoFolder;
-    ::mkdir(folder.c_str(), 0777);
+    MakeFolder(folder);
     SleepMs(100);
   }
   const std::string target = folder + "/" + fileName;
@@ -104,7 +95,7 @@ TExtractResult ExtractResourceToFile(const std::string& folder, const std::strin
 
 bool PrepareDllFolder(const std::string& baseDir, const TDllFolderOptions& options) {
   const std::string folder = (baseDir.empty() ? std::string(".") : baseDir) + "/" + kDllFolderName;
-  if (!DirectoryExists(folder)) ::mkdir(folder.c_str(), 0777);
+  MakeFolder(folder);
   const std::string target = folder + "/" + kDriverFileName;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(options.TimeoutMs);

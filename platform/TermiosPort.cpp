@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace platform {
@@ -32,31 +33,103 @@ bool WaitReady(int fd, short events, int64_t ms) {
 
 }  // namespace
 
+TPortFailure PortFailureOf(int err) {
+  switch (err) {
+    case 0:
+      return TPortFailure::None;
+    case EACCES:
+    case EPERM:
+      return TPortFailure::NoAccess;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case EIO:
+      return TPortFailure::Gone;
+    case EBUSY:
+    case EWOULDBLOCK:
+      return TPortFailure::Busy;
+    case ENOTTY:
+      return TPortFailure::NotATerminal;
+    default:
+      return TPortFailure::Other;
+  }
+}
+
+std::string DescribePortError(const TPortError& error) {
+  const char* what = "";
+  switch (error.Kind) {
+    case TPortFailure::None:
+      return {};
+    case TPortFailure::NoAccess:
+      what = "permission denied, the user is not in the dialout group";
+      break;
+    case TPortFailure::Gone:
+      what = "device gone, nothing is attached under this name";
+      break;
+    case TPortFailure::Busy:
+      what = "port busy, held by another program";
+      break;
+    case TPortFailure::NotATerminal:
+      what = "not a serial port";
+      break;
+    case TPortFailure::Other:
+      what = "port failure";
+      break;
+  }
+  // The errno name, not the message: the log reads the same in every language.
+  const char* name = error.Errno != 0 ? strerrorname_np(error.Errno) : nullptr;
+  return std::string(what) + " (" + error.Call + ": " +
+         (name != nullptr ? std::string(name) : std::to_string(error.Errno)) + ")";
+}
+
+TPortError ProbePort(const std::string& path) {
+  TermiosPort port;
+  if (port.Open(path)) port.ApplyLineSettings();
+  return port.LastError();
+}
+
 TermiosPort::~TermiosPort() {
   Close();
 }
 
+bool TermiosPort::Fail(const char* call, int err) {
+  error_.Kind = PortFailureOf(err);
+  if (error_.Kind == TPortFailure::None) error_.Kind = TPortFailure::Other;
+  error_.Errno = err;
+  error_.Call = call;
+  return false;
+}
+
 bool TermiosPort::Open(const std::string& path) {
   Close();
-  if (path.empty()) return false;
+  error_ = TPortError{};
+  if (path.empty()) return Fail("open", ENOENT);
   // Non-blocking, so that a port waiting for carrier cannot stall the open.
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  const int fd = RetryOnEintr(
+      [&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  if (fd < 0) return Fail("open", errno);
   if (!::isatty(fd)) {
+    const int err = errno;
     ::close(fd);
-    return false;
+    return Fail("isatty", err == EINVAL ? ENOTTY : err);
   }
-  if (::ioctl(fd, TIOCEXCL) != 0) {
+  // A port already exclusive (root may open it anyway) keeps its mark; this open does not own it.
+  int alreadyExclusive = 0;
+  if (::ioctl(fd, TIOCGEXCL, &alreadyExclusive) != 0) alreadyExclusive = 0;
+  if (alreadyExclusive == 0 && RetryOnEintr([&] { return ::ioctl(fd, TIOCEXCL); }) != 0) {
+    const int err = errno;
     ::close(fd);
-    return false;
+    return Fail("ioctl TIOCEXCL", err);
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    // Someone else holds it; their TIOCEXCL stays theirs to clear.
+  if (RetryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    // Someone else holds it: take back the TIOCEXCL just set, or they could not reopen it.
+    const int err = errno;
+    if (alreadyExclusive == 0) ::ioctl(fd, TIOCNXCL);
     ::close(fd);
-    return false;
+    return Fail("flock", err);
   }
   fd_ = fd;
-  exclusive_ = true;
+  exclusive_ = alreadyExclusive == 0;
   return true;
 }
 
@@ -82,12 +155,19 @@ bool TermiosPort::ApplyLineSettings() {
   t.c_cc[VSTOP] = 0x13;
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
-  if (::cfsetispeed(&t, B9600) != 0 || ::cfsetospeed(&t, B9600) != 0) return false;
-  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return false;
+  if (::cfsetispeed(&t, B9600) != 0 || ::cfsetospeed(&t, B9600) != 0) {
+    return Fail("cfsetspeed", errno);
+  }
+  if (RetryOnEintr([&] { return ::tcsetattr(fd_, TCSANOW, &t); }) != 0) {
+    return Fail("tcsetattr", errno);
+  }
   // A fresh port starts with an empty input queue, as a freshly opened Windows port does.
   ::tcflush(fd_, TCIFLUSH);
   int lines = TIOCM_DTR | TIOCM_RTS;
-  if (::ioctl(fd_, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return false;
+  if (RetryOnEintr([&] { return ::ioctl(fd_, TIOCMBIS, &lines); }) != 0 && errno != ENOTTY &&
+      errno != EINVAL) {
+    return Fail("ioctl TIOCMBIS", errno);
+  }
   return true;
 }
 

@@ -1,11 +1,47 @@
 // A serial device node driven through termios: the one place that knows about Linux ttys.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace platform {
+
+// Why a port could not be opened or set up, as far as the system tells.
+enum class TPortFailure {
+  None,
+  NoAccess,      // EACCES, EPERM: the user may not open the node (not in the "dialout" group)
+  Gone,          // ENOENT, ENXIO, ENODEV, EIO: nothing (any more) at that name
+  Busy,          // EBUSY, or the lock held: another program has the port
+  NotATerminal,  // the name is not a serial device
+  Other
+};
+
+struct TPortError {
+  TPortFailure Kind = TPortFailure::None;
+  int Errno = 0;
+  const char* Call = "";  // the system call that failed: "open", "flock", "tcsetattr", ...
+};
+
+// The kind a system error number stands for at a port.
+TPortFailure PortFailureOf(int err);
+
+// One line for the debug log, e.g. "permission denied, the user is not in the dialout group
+// (open: EACCES)"; empty for no failure.
+std::string DescribePortError(const TPortError& error);
+
+// Opens path as an exchange would and closes it again: what a start-up check reports.
+TPortError ProbePort(const std::string& path);
+
+// Runs call until it fails with something other than EINTR; returns its last result.
+template <class Call>
+auto RetryOnEintr(Call call) {
+  for (;;) {
+    const auto r = call();
+    if (r != -1 || errno != EINTR) return r;
+  }
+}
 
 class TermiosPort {
  public:
@@ -16,10 +52,14 @@ class TermiosPort {
 
   // Opens the node for reading and writing, not as controlling terminal, and takes it
   // exclusively: TIOCEXCL against other opens and a non-blocking flock, which also holds
-  // against root. False when the node is missing, not a tty, or held by anyone.
+  // against root. False when the node is missing, not a tty, or held by anyone; a failed open
+  // takes back what it set (a TIOCEXCL left on another program's port would lock it out).
   bool Open(const std::string& path);
   bool IsOpen() const { return fd_ >= 0; }
   void Close();
+
+  // What made the last Open or ApplyLineSettings fail; Kind None after a success.
+  const TPortError& LastError() const { return error_; }
 
   // 9600 baud, 8 data bits, no parity, 1 stop bit, raw, no flow control, DTR and RTS raised.
   // A device without modem lines (a pseudo-terminal) counts as success.
@@ -41,8 +81,11 @@ class TermiosPort {
   bool Read(void* buffer, size_t maxBytes, size_t& got);
 
  private:
+  bool Fail(const char* call, int err);
+
   int fd_ = -1;
-  bool exclusive_ = false;
+  bool exclusive_ = false;  // TIOCEXCL set by this object, cleared again by Close
+  TPortError error_;
   uint32_t readIntervalMs_ = 0;
   uint32_t readTotalMs_ = 0;
   uint32_t writeTotalMs_ = 0;

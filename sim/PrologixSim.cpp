@@ -1,9 +1,10 @@
 #include "sim/PrologixSim.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <sstream>
+
+#include "platform/AsciiCase.h"
 
 namespace sim {
 
@@ -50,9 +51,8 @@ std::vector<std::string> Tokens(const std::string& s) {
   return out;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+std::string Lower(const std::string& s) {
+  return AsciiLowerCase(s);
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ class PrologixSim {
     int Status = 0;
   };
   const Config& Settings() const { return config_; }
+  // A read or a serial poll is waiting for its instrument or its time-out.
+  bool OperationPending() const { return pending_.has_value(); }
 
  private:
   struct Line {

@@ -1,8 +1,9 @@
 #include "sim/Scpi.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "platform/AsciiCase.h"
 
 namespace sim::scpi {
 
@@ -19,13 +20,11 @@ std::string_view Trim(std::string_view s) {
 }
 
 std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
+  return AsciiUpperCase(s);
 }
 
 bool IsAlpha(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -80,7 +79,7 @@ int ParseNumeric(std::string_view s, Param& p) {
   if (s.front() == '#') {
     if (s.size() < 3) return err::NumericDataError;
     int base = 0;
-    switch (std::toupper(static_cast<unsigned char>(s[1]))) {
+    switch (AsciiUpper(s[1])) {
       case 'H':
         base = 16;
         break;
@@ -285,7 +284,7 @@ int ParseUnit(std::string_view text, Unit& unit) {
 std::string ShortForm(std::string_view mnemonic) {
   std::string s;
   for (char c : mnemonic) {
-    if (std::islower(static_cast<unsigned char>(c))) break;
+    if (c >= 'a' && c <= 'z') break;
     s += c;
   }
   return s;

@@ -296,6 +296,11 @@ void Bench::Stop() {
   d.changed.notify_all();
 }
 
+bool Bench::OperationPending() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->controller->OperationPending();
+}
+
 bool Bench::Running() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->running;

@@ -33,6 +33,10 @@ class Bench {
   // Waits, at most timeoutMs, until Received() contains text.
   bool WaitReceived(const std::string& text, int timeoutMs) const;
 
+  // The controller waits for an instrument's reply or for its read time-out; also after Stop,
+  // which does not wait for it.
+  bool OperationPending() const;
+
   // Takes effect at once; VanishDevice has removed the device node when this returns.
   void SetFault(Fault f, bool on);
   bool FaultOn(Fault f) const;

@@ -1,6 +1,6 @@
 #include "sim/SimTypes.h"
 
-#include <cctype>
+#include "platform/AsciiCase.h"
 
 namespace sim {
 
@@ -13,7 +13,7 @@ constexpr Fault kAllFaults[] = {
 std::string Folded(const std::string& s) {
   std::string out;
   for (char c : s)
-    if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c != '-' && c != '_') out += AsciiLower(c);
   return out;
 }
 }  // namespace

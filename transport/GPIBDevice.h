@@ -28,17 +28,31 @@ class TGPIBDevice {
   // Points the shared controller at this instrument.
   virtual void CommunicatorInitialize();
 
- protected:
   // How the poll-and-read sequence logs each poll reply.
   enum class PollLog {
+    None,       // not at all
     WhenDebug,  // the trimmed reply, when the controller's Debug is on
     Always      // "Spoll response: " and the trimmed reply, whatever Debug says
   };
 
-  // Serial-polls the instrument every 100 ms into pollRecord until its status byte has the
-  // message-available bit (16) or ReadTimeout has passed. Throws EConvertError when a poll
-  // reply is not an integer.
-  bool WaitForMessage(TSerialResponse& pollRecord, PollLog log);
+  // Pause before every poll of the drivers' poll-and-read sequence.
+  static constexpr uint32_t kPollPauseMS = 100;
+
+  // The poll loop: pauses pollPauseMS, serial-polls the instrument into pollRecord, and
+  // repeats until its status byte has the message-available bit (16) or ReadTimeout has
+  // passed on the monotonic clock. True when the bit came. Throws EConvertError when a poll
+  // reply is not an integer. The controller must point at this instrument already.
+  bool WaitForMessage(TSerialResponse& pollRecord, PollLog log,
+                      uint32_t pollPauseMS = kPollPauseMS);
+
+  // The read after the poll: "++read eoi" into record (the reply, or a failure Status).
+  void ReadReply(TSerialResponse& record);
+
+ protected:
+  // The poll-and-read sequence with a record of its own for the polls and a fresh one for the
+  // read, copied whole into aResponse; aResponse stays as passed when the bit never came.
+  // True when aResponse.Status is empty.
+  bool PollAndReadInto(TSerialResponse& aResponse, PollLog log);
 
   // Sends an instrument message without waiting for a reply.
   void Send(const std::string& message);

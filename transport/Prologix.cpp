@@ -2,22 +2,34 @@
 
 #include "platform/TermiosPort.h"
 
+std::string PrologixCommand::Addr(uint32_t address) {
+  return "++addr " + std::to_string(address) + "\r";
+}
+
+std::string PrologixCommand::Eos(TGPIBTerminator terminator) {
+  return "++eos " + std::to_string(static_cast<int>(terminator)) + "\r";
+}
+
+std::string PrologixCommand::SpollAt(uint32_t address) {
+  return "++spoll " + std::to_string(address) + "\r";
+}
+
 void TPrologix::SetAddress(uint32_t Value) {
   if (Value == fAddress) return;
-  Send2("++addr " + std::to_string(Value) + "\r", false);
+  Send2(PrologixCommand::Addr(Value), false);
   fAddress = Value;
 }
 
 void TPrologix::SetTerminator(TGPIBTerminator Value) {
   if (Value == fTerminator) return;
-  Send2("++eos " + std::to_string(static_cast<int>(Value)) + "\r", false);
+  Send2(PrologixCommand::Eos(Value), false);
   fTerminator = Value;
   platform::SleepMs(fWindowsReadLoopTimeoutMS);
 }
 
 void TPrologix::SetEOIonSend(bool Value) {
   if (Value == fEOIonSend) return;
-  Send2(Value ? "++eoi 1\r" : "++eoi 0\r", false);
+  Send2(Value ? PrologixCommand::EoiOn : PrologixCommand::EoiOff, false);
   fEOIonSend = Value;
   platform::SleepMs(fWindowsReadLoopTimeoutMS);
 }
@@ -25,7 +37,7 @@ void TPrologix::SetEOIonSend(bool Value) {
 void TPrologix::SetEOTEnabled(bool Value) {
   if (Value == fEOT) return;
   // Switching off uses the controller's own command name.
-  Send2(Value ? "++eot 1\r" : "++eot_enable 0\r", false);
+  Send2(Value ? PrologixCommand::EotOn : PrologixCommand::EotEnableOff, false);
   fEOT = Value;
   platform::SleepMs(fWindowsReadLoopTimeoutMS);
 }

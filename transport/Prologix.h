@@ -5,6 +5,26 @@
 #include "transport/SerialPort.h"
 #include "transport/TypesGPIB.h"
 
+// The controller's own command lines, each with its "\r": the one place that spells them.
+// Replies: "++spoll" the status byte in decimal, "++read eoi" the instrument's reply up to EOI,
+// "++ver" a version text naming "Prologix"; the others none.
+namespace PrologixCommand {
+inline constexpr const char* Spoll = "++spoll\r";
+inline constexpr const char* ReadEoi = "++read eoi\r";
+inline constexpr const char* Version = "++ver\r";
+inline constexpr const char* EoiOn = "++eoi 1\r";
+inline constexpr const char* EoiOff = "++eoi 0\r";
+inline constexpr const char* EotOn = "++eot 1\r";
+inline constexpr const char* EotEnableOff = "++eot_enable 0\r";
+inline constexpr const char* AutoOff = "++auto 0\r";
+// "++addr 2\r"
+std::string Addr(uint32_t address);
+// "++eos 0\r" (CR+LF) .. "++eos 3\r" (nothing)
+std::string Eos(TGPIBTerminator terminator);
+// "++spoll 2\r": polls that address, whichever is addressed
+std::string SpollAt(uint32_t address);
+}  // namespace PrologixCommand
+
 class TPrologix : public TSerialPort {
  public:
   TPrologix() = default;

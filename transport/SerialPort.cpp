@@ -66,8 +66,13 @@ void TSerialPort::Exchange(const char* data, size_t size, bool binary, bool Wait
   platform::TermiosPort handle;
   fRequestBytes = size;
   handle.Open(TCommPortList::ResolvePortName(fPort));
-  if (!SetDCBState(handle)) {
+  const bool configured = SetDCBState(handle);
+  fPortError = handle.LastError();
+  if (!configured) {
     Result.Status = SerialStatus::PortInUse;
+    // The status reads the same for every cause; the log tells which one it was.
+    Log(fDebug,
+        "Port error               : " + fPort + ": " + platform::DescribePortError(fPortError));
     return;  // the handle closes itself on every path
   }
   if (!SetTimeOuts(handle)) {

@@ -24,9 +24,7 @@ struct TSerialResponse {
   std::string Status;  // empty when nothing failed; never cleared by an exchange
 };
 
-namespace platform {
-class TermiosPort;
-}
+#include "platform/TermiosPort.h"
 
 class TSerialPort {
  public:
@@ -49,6 +47,9 @@ class TSerialPort {
   TSerialResponse Send2(const std::string& aMessage, bool WaitForResponse);
   std::string Send(const std::string& aMessage, bool WaitForResponse);
 
+  // Why the port of the last exchange could not be opened or set up (Kind None when it could).
+  const platform::TPortError& PortError() const { return fPortError; }
+
   // Binary exchange (Modbus frames); also fills ValueOfFirstWord.
   void SendData(const void* Data, uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result);
   TSerialResponse SendData(const void* Data, uint32_t dataSize, bool WaitForResponse);
@@ -67,4 +68,5 @@ class TSerialPort {
   void Exchange(const char* data, size_t size, bool binary, bool WaitForResponse,
                 TSerialResponse& Result);
   size_t fRequestBytes = 0;
+  platform::TPortError fPortError;
 };

@@ -55,6 +55,33 @@ BENCHMARK(BM_ExchangeWithReply)
     ->Iterations(20)
     ->UseRealTime();
 
+// Stop of the simulated bench while its controller waits 3 s for an address nobody answers:
+// Stop must not wait for that poll.
+void BM_BenchStopWithPendingPoll(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    sim::Bench bench;
+    if (!bench.Start()) {
+      state.SkipWithError("bench did not start");
+      break;
+    }
+    TSerialPort port;
+    port.SetPort(bench.DevicePath());
+    port.SetWindowsReadLoopTimeoutMS(0);
+    port.Send2("++read_tmo_ms 3000\r++spoll 9\r", false);
+    if (!bench.WaitReceived("++spoll 9\r", 2000) || !bench.OperationPending()) {
+      state.SkipWithError("no pending poll");
+      break;
+    }
+    state.ResumeTiming();
+    bench.Stop();
+  }
+}
+BENCHMARK(BM_BenchStopWithPendingPoll)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -49,46 +49,6 @@ bool ParseCDouble(const std::string& text, double& v) {
   return true;
 }
 
-// The general format with `precision` significant digits and an exponent of at least
-// `expDigits` digits: plain for 0.0001 <= |x| < 10^precision.
-QString GeneralText(double x, int precision, int expDigits, const QString& sep) {
-  if (std::isnan(x)) return QStringLiteral("NAN");
-  if (std::isinf(x)) return x > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-  if (x == 0) return QStringLiteral("0");
-  precision = std::clamp(precision, 1, 18);
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific,
-                                 precision - 1);
-  const char* e = static_cast<const char*>(std::memchr(buf, 'e', size_t(res.ptr - buf)));
-  std::string digits(1, buf[0]);
-  if (e - buf > 2) digits.append(buf + 2, size_t(e - (buf + 2)));
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  int exp10 = 0;
-  const char* ep = e + 1;
-  if (*ep == '+') ++ep;
-  std::from_chars(ep, res.ptr, exp10);
-
-  QString out = std::signbit(x) ? QStringLiteral("-") : QString();
-  const int nd = int(digits.size());
-  if (exp10 >= -4 && exp10 < precision) {
-    if (exp10 < 0) {
-      out += QLatin1Char('0') + sep + QString(-exp10 - 1, QLatin1Char('0')) + Q(digits);
-    } else if (nd <= exp10 + 1) {
-      out += Q(digits) + QString(exp10 + 1 - nd, QLatin1Char('0'));
-    } else {
-      out += Q(digits.substr(0, size_t(exp10 + 1))) + sep + Q(digits.substr(size_t(exp10 + 1)));
-    }
-    return out;
-  }
-  out += QLatin1Char(digits[0]);
-  if (nd > 1) out += sep + Q(digits.substr(1));
-  out += QLatin1Char('E');
-  if (exp10 < 0) out += QLatin1Char('-');
-  QString ex = QString::number(std::abs(exp10));
-  if (ex.size() < expDigits) ex = QString(expDigits - ex.size(), QLatin1Char('0')) + ex;
-  return out + ex;
-}
-
 // ---- Date-time text
 
 class TScanner {
@@ -302,12 +262,12 @@ double TRtCustomDoubleEdit::TextToTimeSpan(const QString& text) {
 }
 
 QString TRtCustomDoubleEdit::FloatToShortText(int n, double x) {
-  const QString sep = DecimalSeparator();
-  QString s = GeneralText(x, n, n <= 4 ? n : 1, sep);
+  const TFormatSettings& fs = FormatSettings();
+  QString s = Q(FloatToStr(x, n, n <= 4 ? n : 1, fs));
   int precision = n;
   while (s.size() > n && precision > 0) {
     --precision;
-    s = GeneralText(x, precision, 1, sep);
+    s = Q(FloatToStr(x, precision, 1, fs));
   }
   return s;
 }

@@ -160,6 +160,31 @@ TEST(RtVectorStatistics, TiesKeepTheEarlierIndexAndBreakAscending) {
   EXPECT_FALSE(up.OnlyAscending());
 }
 
+TEST(RtVectorStatistics, TiesKeepTheEarlierIndexWhileOutliersExist) {
+  // The counting that skips outliers has its own comparisons for both kinds of extremes.
+  TRtDoubleVector v;
+  v.AddOutlier(1);
+  AppendAll(v, {5, 9, 1, 5, 9, 1, 7});  // 9 at index 1 is the outlier
+  EXPECT_TRUE(v.AnyOutliers());
+  EXPECT_EQ(v.Maximum(), 9);
+  EXPECT_EQ(v.MaximumIdx(), 4);
+  EXPECT_EQ(v.Minimum(), 1);
+  EXPECT_EQ(v.MinimumIdx(), 2);
+  EXPECT_EQ(v.MaximumIdxIncludingOutliers(), 1);
+  EXPECT_EQ(v.MinimumIdxIncludingOutliers(), 2);
+  EXPECT_EQ(v.Sum(), 28);
+  EXPECT_EQ(v.SumIncludingOutliers(), 37);
+
+  TRtDoubleVector w;  // ties among non-outliers only, and a tie with an outlier
+  w.AddOutlier(0);
+  AppendAll(w, {3, 3, 3, 2, 2});
+  EXPECT_EQ(w.MaximumIdx(), 1);
+  EXPECT_EQ(w.MaximumIdxIncludingOutliers(), 0);
+  EXPECT_EQ(w.MinimumIdx(), 3);
+  EXPECT_EQ(w.MinimumIdxIncludingOutliers(), 3);
+  EXPECT_FALSE(w.OnlyAscending());
+}
+
 TEST(RtVectorStatistics, NanBecomesTheMinimum) {
   TRtDoubleVector v;
   const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -176,7 +201,8 @@ TEST(RtVectorStatistics, NanBecomesTheMinimum) {
   AppendAll(w, {2, nan});
   EXPECT_EQ(w.MinimumIdx(), 1);
   EXPECT_EQ(w.MinimumIdxIncludingOutliers(), 1);
-  EXPECT_TRUE(std::isnan(v.Sum()));
+  EXPECT_TRUE(std::isnan(w.Sum()));
+  EXPECT_TRUE(std::isnan(w.SumIncludingOutliers()));
 }
 
 TEST(RtVectorStatistics, MiddleChangeAdjustsSumsExtremeChangeRecounts) {

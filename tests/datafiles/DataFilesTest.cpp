@@ -194,61 +194,6 @@ TEST_F(DataFilesTest, LocaleSeparatorsAndCodePage) {
     if (c == ':') c = '?';
   }
   EXPECT_EQ(DataFileLine(v.Columns(), 0, odd), expected);
-
-  EXPECT_EQ(Utf8ToCp1252("\xC2\xBA\xE2\x82\xAC\xC3\xA9\xE2\x80\x93x"), "\xBA\x80\xE9\x96x");
-  EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80|\xC3|\xE2\x82"), "?|?|??");
-}
-
-TEST_F(DataFilesTest, NumbersAndTimesAgreeWithTheGeneralFormat) {
-  // Fields are compared with the platform's own general format and date-time pattern.
-  std::mt19937_64 rng(11);
-  std::uniform_real_distribution<double> mantissa(-10, 10);
-  std::uniform_int_distribution<int> exponent(-320, 308);
-  std::vector<double> values = {0.0,
-                                -0.0,
-                                1e-4,
-                                9.99999999999999e-5,
-                                1e15,
-                                999999999999999.4,
-                                999999999999999.6,
-                                5e-324,
-                                -1e-5,
-                                0.1,
-                                1.0 / 3,
-                                2.5,
-                                123456.7890123456,
-                                1e100,
-                                -7.25e-7,
-                                std::numeric_limits<double>::max()};
-  for (int k = 0; k < 3000; ++k) {
-    values.push_back(mantissa(rng) * std::pow(10.0, exponent(rng)));
-    values.push_back(std::round(mantissa(rng) * 1e6) / 1e3);
-  }
-  std::uniform_real_distribution<double> days(-1000, 80000);
-  for (const TFormatSettings& settings : {DotSettings(), CommaSettings()}) {
-    Vectors v;
-    for (double x : values) {
-      if (!std::isfinite(x)) continue;
-      v.Add(days(rng), x, x, x, x, x, x);
-    }
-    for (int i = 0; i < v.Count(); ++i) {
-      const std::string line = DataFileLine(v.Columns(), i, settings);
-      const double x = v.seconds.GetValue(i);
-      const std::string num = FloatToStr(x, settings);
-      const std::string when =
-          FormatDateTime("yy-mm-dd hh:nn:ss:zzz", v.time.GetValue(i), settings);
-      std::string expected =
-          std::string(20 - std::min<size_t>(20, std::to_string(i + 1).size()), ' ') +
-          std::to_string(i + 1) + ";";
-      const auto field = [](const std::string& s, size_t w) {
-        return std::string(w - std::min(w, s.size()), ' ') + s;
-      };
-      expected += field(num, 20) + ";" + field(when, 23) + ";";
-      for (int c = 0; c < 4; ++c) expected += field(num, 20) + ";";
-      expected += field(num, 20) + "\r\n";
-      ASSERT_EQ(line, expected) << x;
-    }
-  }
 }
 
 // ---- Names
@@ -316,6 +261,34 @@ TEST_F(DataFilesTest, ProgressLines) {
 }
 
 // ---- Autosave
+
+TEST_F(DataFilesTest, AutosaveFileWrittenOutByHand) {
+  Vectors v;
+  v.AddPlain(4);  // the fourth temperature is an outlier
+  ASSERT_TRUE(Auto(v, t1435_).ok);
+  const std::string path = dir_ + "/Userdata/Autosave/2024-05-17_14.txt";
+  EXPECT_EQ(Slurp(path), kHeader +
+                             "                   1;                   0;  24-05-17 10:00:00:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   2;                   1;  24-05-17 10:00:01:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   3;                   2;  24-05-17 10:00:02:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;                 700\r\n"
+                             "                   4;                   3;  24-05-17 10:00:03:000;"
+                             "                 0.5;                 0.5;                   1;"
+                             "               0.001;\r\n");
+  // The next autosave appends the new row only, numbered on.
+  v.AddPlain(1);
+  ASSERT_TRUE(Auto(v, t1435_).ok);
+  const std::string file = Slurp(path);
+  EXPECT_EQ(file.substr(file.size() - 172),
+            "                   5;                   4;  24-05-17 10:00:04:000;"
+            "                 0.5;                 0.5;                   1;"
+            "               0.001;                 700\r\n");
+}
 
 TEST_F(DataFilesTest, AutosaveAppendsAndRollsOverByTheHour) {
   Vectors v;

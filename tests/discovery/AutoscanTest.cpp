@@ -17,6 +17,7 @@
 #include "sim/PrologixSim.h"
 #include "tests/discovery/ScanFixture.h"
 #include "tests/modbus/ModbusPeers.h"
+#include "tests/support/ScopedLocale.h"
 #include "tests/transport/LogCapture.h"
 #include "tests/transport/PtyPeer.h"
 
@@ -272,6 +273,32 @@ TEST_F(AutoscanTest, PresetPortsAreUsedUnchangedWithoutEnumeration) {
   EXPECT_EQ(bench_->Received(), "++ver\r");
   EXPECT_EQ(other.Received(), "");
 }
+
+class AutoscanCase : public AutoscanTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AutoscanCase, ControllerVersionIsRecognisedWithoutRegardToCase) {
+  ScopedLocale locale(GetParam());
+  ASSERT_TRUE(locale.Ok());
+  transporttest::PtyPeer upper, lower, other;
+  upper.ReplyAlways("PROLOGIX GPIB-USB CONTROLLER VERSION 6.107\r\n");
+  lower.ReplyAlways("prologix gpib-usb controller version 6.107\r\n");
+  other.ReplyAlways("PROLOGI-X\r\n");
+  const int u = TCommPortList::RegisterPort(upper.Path());
+  const int l = TCommPortList::RegisterPort(lower.Path());
+  const int o = TCommPortList::RegisterPort(other.Path());
+  ASSERT_GT(u, 0);
+  ASSERT_GT(l, 0);
+  ASSERT_GT(o, 0);
+  auto scan = NewScan();
+  scan->FoundComPorts = Ports({u, l, o});
+  scan->SetSearchForGPIB(false);
+  scan->ShowForm();
+  for (const auto* peer : {&upper, &lower, &other}) TCommPortList::UnregisterPort(peer->Path());
+  EXPECT_EQ(scan->PrologixComPorts, Ports({u, l}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, AutoscanCase, ::testing::ValuesIn(kCaseTestLocales),
+                         LocaleParamName);
 
 TEST_F(AutoscanTest, PortWithoutComNameIsProbedUnderTheEmptyName) {
   auto scan = NewScan();

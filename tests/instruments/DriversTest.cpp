@@ -3,13 +3,16 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "platform/FormatSettings.h"
 #include "sim/SimBench.h"
 #include "tests/support/ScopedFormatSettings.h"
+#include "tests/support/ScopedLocale.h"
 #include "tests/transport/LogCapture.h"
+#include "tests/transport/PtyPeer.h"
 
 using transporttest::LogCapture;
 
@@ -316,6 +319,82 @@ TEST_F(DriversTest, ReadingSlowerThanTheTimeoutGivesZero) {
   EXPECT_EQ(v, 0);
   EXPECT_EQ(i, 0);
 }
+
+// A multimeter whose replies the test writes: every poll has the message-available bit, every
+// "++read eoi" gets the reply set last, or nothing when it is empty.
+class ScriptedMultimeter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(peer.Path().empty());
+    peer.SetHandler([this](const std::string& request) -> std::string {
+      const auto endsWith = [&](const std::string& tail) {
+        return request.size() >= tail.size() &&
+               request.compare(request.size() - tail.size(), tail.size(), tail) == 0;
+      };
+      if (endsWith("++spoll\r")) return "16\r\n";
+      std::lock_guard lock(mutex);
+      if (endsWith("++read eoi\r")) return reply;
+      return {};
+    });
+    ctl.SetPort(peer.Path());
+    ctl.SetWindowsReadLoopTimeoutMS(10);
+    dmm.SetPort(peer.Path());
+    dmm.SetAddr(2);
+    dmm.SetCommunicator(&ctl);
+    dmm.SetReadTimeout(400);
+  }
+  void Reply(const std::string& r) {
+    std::lock_guard lock(mutex);
+    reply = r;
+  }
+  transporttest::PtyPeer peer;
+  TPrologix ctl;
+  TKeithley2000_Scan_Zenkar dmm;
+  std::mutex mutex;
+  std::string reply;
+};
+
+TEST_F(ScriptedMultimeter, FrontSwitchOneZeroAndNothing) {
+  bool front = false;
+  Reply("1\n");
+  EXPECT_TRUE(dmm.GetInputSwitchFront(front));
+  EXPECT_TRUE(front);
+  Reply("0\r\n");
+  EXPECT_TRUE(dmm.GetInputSwitchFront(front));
+  EXPECT_FALSE(front);
+  // An empty reply fails and leaves the state alone, whichever it was.
+  for (bool before : {true, false}) {
+    front = before;
+    Reply("\n");
+    EXPECT_FALSE(dmm.GetInputSwitchFront(front));
+    EXPECT_EQ(front, before);
+    Reply("");  // the read times out
+    EXPECT_FALSE(dmm.GetInputSwitchFront(front));
+    EXPECT_EQ(front, before);
+  }
+  Reply("10\n");
+  EXPECT_FALSE(dmm.GetInputSwitchFront(front));
+  EXPECT_NE(peer.Received().find("++addr 2\r:SYSTem:FRSWitch?\r"), std::string::npos);
+}
+
+class ScannerCardCase : public ScriptedMultimeter,
+                        public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ScannerCardCase, OptionListIsReadWithoutRegardToCase) {
+  ScopedLocale locale(GetParam());
+  ASSERT_TRUE(locale.Ok());
+  for (const char* options : {"200X-SCAN,0\n", "200x-scan,0\n", "0,200X-Scan\n"}) {
+    Reply(options);
+    EXPECT_TRUE(dmm.Scan2000CardPresent()) << options;
+  }
+  for (const char* options : {"0,0\n", "200X-SCA\n", "2000-SCAN\n", ""}) {
+    Reply(options);
+    EXPECT_FALSE(dmm.Scan2000CardPresent()) << options;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, ScannerCardCase, ::testing::ValuesIn(kCaseTestLocales),
+                         LocaleParamName);
 
 TEST(ReadingSplit, ItemsAtCommasBlanksAndLineEnds) {
   EXPECT_EQ(SplitReading("+1.234560E-01,+2.000000E-03\r\n"),

@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <limits>
 #include <random>
@@ -211,6 +214,83 @@ TEST(FloatToStr, DecimalComma) {
   EXPECT_EQ(FloatToStr(0.5, de), "0,5");
   EXPECT_EQ(FloatToStr(2.5e-6, de), "2,5E-6");
   EXPECT_EQ(FloatToStr(1234567.25, de), "1234567,25");
+}
+
+// glibc's "%.15g" in the C locale, spelt as the general format spells it: it rounds from the
+// binary value and switches to exponent form at the same magnitudes, so it is an independent
+// reference for every finite double.
+std::string PrintfGeneral(double x, const std::string& separator) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", x);
+  std::string s = buf;
+  if (s == "-0") s = "0";
+  const size_t e = s.find('e');
+  std::string mantissa = s.substr(0, e);
+  const size_t point = mantissa.find('.');
+  if (point != std::string::npos) mantissa.replace(point, 1, separator);
+  if (e == std::string::npos) return mantissa;
+  const int exponent = std::stoi(s.substr(e + 1));
+  return mantissa + "E" + std::to_string(exponent);
+}
+
+TEST(FloatToStr, AgreesWithTheCLibraryOnRandomValues) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  std::uniform_int_distribution<int> exponent(-320, 308);
+  std::uniform_int_distribution<std::uint64_t> bits;
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1e-4,
+                                9.99999999999999e-5,
+                                1e15,
+                                999999999999999.4,
+                                5e-324,
+                                -1e-5,
+                                0.1,
+                                1.0 / 3,
+                                2.5,
+                                123456.7890123456,
+                                1e100,
+                                -7.25e-7,
+                                std::numeric_limits<double>::max()};
+  for (int k = 0; k < 20000; ++k) {
+    const double scaled = mantissa(rng) * std::pow(10.0, exponent(rng));
+    if (std::isfinite(scaled)) values.push_back(scaled);
+    values.push_back(std::round(mantissa(rng) * 1e6) / 1e3);
+    double any = 0;
+    const std::uint64_t b = bits(rng);
+    std::memcpy(&any, &b, sizeof any);
+    if (std::isfinite(any)) values.push_back(any);
+  }
+  for (double x : values) {
+    ASSERT_EQ(FloatToStr(x, Dot()), PrintfGeneral(x, ".")) << x;
+    ASSERT_EQ(FloatToStr(x, Comma()), PrintfGeneral(x, ",")) << x;
+  }
+}
+
+TEST(FloatToStr, PrecisionAndExponentDigits) {
+  const TFormatSettings fs = Dot();
+  EXPECT_EQ(FloatToStr(1234.5678, 15, 1, fs), FloatToStr(1234.5678, fs));
+  // Plain below 10^precision, exponent form from there.
+  EXPECT_EQ(FloatToStr(999.4, 3, 1, fs), "999");
+  EXPECT_EQ(FloatToStr(999.6, 3, 1, fs), "1E3");
+  EXPECT_EQ(FloatToStr(1234.5678, 4, 1, fs), "1235");
+  EXPECT_EQ(FloatToStr(12345.678, 4, 1, fs), "1.235E4");
+  EXPECT_EQ(FloatToStr(12345.678, 4, 4, fs), "1.235E0004");
+  EXPECT_EQ(FloatToStr(-1.5e-7, 3, 3, fs), "-1.5E-007");
+  EXPECT_EQ(FloatToStr(0.00012345, 2, 1, fs), "0.00012");
+  EXPECT_EQ(FloatToStr(1.0 / 3, 18, 1, fs), "0.333333333333333315");
+  // Out of range precisions are taken as 1 and 18.
+  EXPECT_EQ(FloatToStr(2.6, 0, 1, fs), "3");
+  EXPECT_EQ(FloatToStr(1.0 / 3, 40, 1, fs), "0.333333333333333315");
+  EXPECT_EQ(FloatToStr(NAN, 4, 4, fs), "NAN");
+}
+
+TEST(FloatToStr, AppendsToWhatIsThere) {
+  std::string out = "x=";
+  AppendFloatToStr(out, -2.5e-6, Comma());
+  AppendFloatToStr(out, 0, Comma());
+  EXPECT_EQ(out, "x=-2,5E-60");
 }
 
 TEST_F(ProcessSettings, InjectedSettingsApplyToFormattingWithoutSettings) {

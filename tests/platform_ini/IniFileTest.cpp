@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include "tests/support/ScopedLocale.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -61,6 +63,21 @@ TEST_F(IniFileTest, NamesMatchWithoutCaseAndValuesAreTrimmed) {
   EXPECT_EQ(ini.ReadString("ZENKAR SETTINGS", "comport", ""), "/dev/ttyUSB0");
   EXPECT_EQ(ini.ReadString("Other", "ComPort", "d"), "d");
 }
+
+class IniFileCase : public IniFileTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(IniFileCase, AsciiNamesMatchWithoutCaseUnderEveryLocale) {
+  ScopedLocale locale(GetParam());
+  ASSERT_TRUE(locale.Ok());
+  TIniFile ini(Write("[ZENKAR SETTINGS]\nALLOW DEBUG=yes\nbypass autoscan=1\nComPort=COMi\n"));
+  EXPECT_EQ(ini.ReadString("zenkar settings", "allow debug", "no"), "yes");
+  EXPECT_EQ(ini.ReadInteger("Zenkar Settings", "BYPASS AUTOSCAN", 0), 1);
+  EXPECT_EQ(ini.ReadString(kSection, "COMPORT", ""), "COMi");  // values keep their case
+  EXPECT_EQ(ini.ReadString(kSection, "Allow debu", "no"), "no");
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, IniFileCase, ::testing::ValuesIn(kCaseTestLocales),
+                         LocaleParamName);
 
 TEST_F(IniFileTest, LineEndsAndByteOrderMarks) {
   const std::string body = "[Zenkar settings]@ComPort=COM3@Bypass autoscan=yes@";

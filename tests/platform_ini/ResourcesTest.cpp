@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -117,9 +118,20 @@ TEST_F(ResourcesTest, AFailedWriteIsRetriedUntilTheTimeIsUp) {
 }
 
 TEST_F(ResourcesTest, AReadOnlyFolderGetsNoFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   fs::create_directory(dir_ + "/Dll");
-  fs::permissions(dir_ + "/Dll", fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(PrepareDllFolder(dir_, TDllFolderOptions{300, 20, 2}));
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir_ + "/Dll", fs::perms::owner_read | fs::perms::owner_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+  // Root writes into read-only folders, so the attempt runs in a child as "nobody".
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    ::_exit(PrepareDllFolder(dir_, TDllFolderOptions{300, 20, 2}) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the file was written, 2: no setuid";
   EXPECT_EQ(EntriesIn(dir_ + "/Dll"), 0u);
 }

@@ -61,10 +61,17 @@ TEST(CellModel, ApproachFollowsTheVolumeOverLeakTimeConstant) {
 }
 
 TEST(CellModel, TheDefaultSetPointNeedsAFewMilliamps) {
-  // 2 mV below air at 700 degC with the default leak.
+  // The current that holds the default cell 2 mV below air at 700 degC, driven into the model:
+  // it settles there, and it is a few milliamps, within the SourceMeter's 8 mA limit.
   CellParameters p;
   const double pressure = p.RefPressureBar / std::exp(2e-3 / Slope(p));
   const double current = 4 * kFaraday * p.LeakMolPerSecBar * (p.RefPressureBar - pressure);
+  CellModel cell(p);
+  cell.SetSource(CurrentSource(current));
+  for (int i = 0; i < 100; ++i) cell.Advance(60);  // about 20 time constants
+  EXPECT_NEAR(cell.NernstVoltageV(), 2e-3, 1e-9);
+  EXPECT_NEAR(cell.PressureBar(), pressure, pressure * 1e-7);
+  EXPECT_DOUBLE_EQ(cell.Pump().CurrentA, current);
   EXPECT_GT(current, 1e-3);
   EXPECT_LT(current, 8e-3);
 }

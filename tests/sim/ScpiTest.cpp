@@ -4,6 +4,7 @@
 #include <locale>
 
 #include "sim/Scpi.h"
+#include "tests/support/ScopedLocale.h"
 
 namespace {
 
@@ -55,6 +56,25 @@ TEST(Scpi, HeadersAndParameterKinds) {
   ASSERT_EQ(ParseUnit("*SRE #H10", u), 0);
   EXPECT_DOUBLE_EQ(u.Params[0].Number, 16);
 }
+
+class ScpiCase : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ScpiCase, HeadersMatchWithoutRegardToCaseUnderEveryLocale) {
+  ScopedLocale locale(GetParam());
+  ASSERT_TRUE(locale.Ok());
+  Unit u;
+  ASSERT_EQ(ParseUnit("*idn?", u), 0);
+  EXPECT_EQ(u.Nodes, (std::vector<std::string>{"*IDN"}));
+  ASSERT_EQ(ParseUnit(":syst:frswitch?", u), 0);
+  EXPECT_EQ(u.Nodes, (std::vector<std::string>{"SYST", "FRSWITCH"}));
+  ASSERT_EQ(ParseUnit(":init:cont off", u), 0);
+  EXPECT_EQ(u.Nodes, (std::vector<std::string>{"INIT", "CONT"}));
+  EXPECT_EQ(u.Params[0].Text, "OFF");
+  ASSERT_EQ(ParseUnit("*sre #h10", u), 0);
+  EXPECT_DOUBLE_EQ(u.Params[0].Number, 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, ScpiCase, ::testing::ValuesIn(kCaseTestLocales), LocaleParamName);
 
 TEST(Scpi, MalformedUnitsGiveTheirErrors) {
   Unit u;

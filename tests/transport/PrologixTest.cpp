@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "platform/TermiosPort.h"
+
 #include "tests/transport/LogCapture.h"
 #include "tests/transport/PtyPeer.h"
 #include "transport/GPIBDevice.h"
@@ -60,6 +62,20 @@ TEST_F(PrologixTest, ChangedSettingsGoOutOnceEach) {
   EXPECT_EQ(ctl.Terminator(), TGPIBTerminator::ct1310);
 }
 
+// Lower bounds only: a pause never ends early, a loaded machine only makes it longer.
+TEST_F(PrologixTest, TerminatorEoiAndEotChangesPauseOneReadLoopTime) {
+  ctl.SetWindowsReadLoopTimeoutMS(150);
+  const auto took = [](auto&& change) {
+    const int64_t t0 = platform::MonotonicMs();
+    change();
+    return platform::MonotonicMs() - t0;
+  };
+  EXPECT_GE(took([&] { ctl.SetTerminator(TGPIBTerminator::ct10); }), 150);
+  EXPECT_GE(took([&] { ctl.SetEOIonSend(true); }), 150);
+  EXPECT_GE(took([&] { ctl.SetEOTEnabled(true); }), 150);
+  EXPECT_EQ(Wire("++eot 1\r"), "++eos 2\r++eoi 1\r++eot 1\r");
+}
+
 TEST_F(PrologixTest, FailedExchangeStillUpdatesTheCache) {
   ctl.SetPort("/dev/does-not-exist-zk");
   ctl.SetAddress(7);
@@ -100,8 +116,9 @@ TEST_F(PrologixTest, TimeOverrideAppliesToOneExchangeOnly) {
 // A device whose wait can be driven directly.
 class PollingDevice : public TGPIBDevice {
  public:
-  using TGPIBDevice::PollLog;
-  bool Wait(TSerialResponse& r, PollLog log) { return WaitForMessage(r, log); }
+  bool Wait(TSerialResponse& r, PollLog log, uint32_t pauseMS = kPollPauseMS) {
+    return WaitForMessage(r, log, pauseMS);
+  }
 };
 
 class PollTest : public PrologixTest {
@@ -132,9 +149,46 @@ TEST_F(PollTest, StatusWithoutTheBitPollsUntilTheDeadline) {
     ++polls;
     return std::string("0\r\n");
   });
+  dev.SetReadTimeout(1500);
+  const int64_t t0 = platform::MonotonicMs();
   TSerialResponse r;
   EXPECT_FALSE(dev.Wait(r, PollingDevice::PollLog::WhenDebug));
+  // It gave up only when the time-out had passed, and kept polling until then.
+  EXPECT_GE(platform::MonotonicMs() - t0, 1500);
   EXPECT_GE(polls.load(), 2);
+}
+
+TEST_F(PollTest, EveryPollWaitsThePollPauseFirst) {
+  // Two polls without the bit, then the bit. Timed on the peer's side: from the reply to one
+  // poll to the arrival of the next lie the 20 ms that end the read and the pause.
+  std::atomic<int> polls{0};
+  peer.SetHandler(
+      [&](const std::string&) { return std::string(++polls < 3 ? "0\r\n" : "16\r\n"); });
+  dev.SetReadTimeout(5000);
+  const int64_t t0 = platform::MonotonicMs();
+  TSerialResponse r;
+  EXPECT_TRUE(dev.Wait(r, PollingDevice::PollLog::None));
+  const auto events = peer.Timeline();
+  ASSERT_EQ(events.size(), 6u);
+  EXPECT_GE(events[0].Ms - t0, int64_t(TGPIBDevice::kPollPauseMS));
+  for (size_t k = 1; k + 1 < events.size(); k += 2) {
+    ASSERT_FALSE(events[k].Request);
+    ASSERT_TRUE(events[k + 1].Request);
+    EXPECT_EQ(events[k + 1].Bytes, "++spoll\r");
+    EXPECT_GE(events[k + 1].Ms - events[k].Ms, int64_t(TGPIBDevice::kPollPauseMS)) << k;
+  }
+  EXPECT_EQ(TGPIBDevice::kPollPauseMS, 100u);
+}
+
+TEST_F(PollTest, TheCyclesLongerPauseAndItsSilentLog) {
+  peer.ReplyAlways("16\r\n");
+  ctl.SetDebug(true);
+  LogCapture log;
+  const int64_t t0 = platform::MonotonicMs();
+  TSerialResponse r;
+  EXPECT_TRUE(dev.Wait(r, PollingDevice::PollLog::None, 200));
+  EXPECT_GE(platform::MonotonicMs() - t0, 200);
+  for (const std::string& line : log.Lines()) EXPECT_NE(line, "16");  // only the port's lines
 }
 
 TEST_F(PollTest, NonIntegerPollReplyRaisesTheConversionError) {

@@ -60,9 +60,10 @@ TEST_F(SerialPortTest, WithoutWaitingResponseIsEmptyAndStatusUntouched) {
   peer.ReplyAlways("ignored\n");
   TSerialResponse r;
   r.Response = "old";
+  r.Status = "an earlier failure";
   port.Send2("++addr 2\r", false, r);
   EXPECT_EQ(r.Response, "");
-  EXPECT_EQ(r.Status, "");
+  EXPECT_EQ(r.Status, "an earlier failure");
   EXPECT_TRUE(peer.WaitReceived("++addr 2\r", 1000));
 }
 
@@ -112,6 +113,76 @@ TEST_F(SerialPortTest, MissingPortAndHeldPortBothCountAsPortInUse) {
   holder.Close();
   port.Send2("x\r", false, r3);
   EXPECT_TRUE(peer.WaitReceived("x\r", 1000));
+}
+
+TEST_F(SerialPortTest, DebugLogTellsWhyAPortCouldNotBeOpened) {
+  LogCapture log;
+  port.SetDebug(true);
+  port.SetPort("/dev/does-not-exist-zk");
+  TSerialResponse r = port.Send2("x\r", true);
+  EXPECT_EQ(r.Status, SerialStatus::PortInUse);
+  EXPECT_EQ(port.PortError().Kind, platform::TPortFailure::Gone);
+
+  platform::TermiosPort holder;
+  ASSERT_TRUE(holder.Open(peer.Path()));
+  port.SetPort(peer.Path());
+  r = port.Send2("x\r", true);
+  EXPECT_EQ(r.Status, SerialStatus::PortInUse);
+  EXPECT_EQ(port.PortError().Kind, platform::TPortFailure::Busy);
+  const std::vector<std::string> expected = {
+      "Port error               : /dev/does-not-exist-zk: device gone, nothing is attached under "
+      "this name (open: ENOENT)",
+      "Port error               : " + peer.Path() +
+          ": port busy, held by another program (flock: EAGAIN)"};
+  EXPECT_EQ(log.Lines(), expected);
+
+  holder.Close();
+  port.SetDebug(false);
+  port.SetPort("/dev/does-not-exist-zk");
+  port.Send2("x\r", false);
+  EXPECT_EQ(log.Lines().size(), 2u) << "without Debug nothing is logged";
+  port.SetPort(peer.Path());
+  port.Send2("x\r", false);
+  EXPECT_EQ(port.PortError().Kind, platform::TPortFailure::None);
+}
+
+// The read ends when no byte has come for 20 ms. Scheduling can only make a gap longer (the
+// split case) or a read start later (the joined case), so each case counts when it is seen once
+// in a few tries.
+TEST_F(SerialPortTest, ReadEndsAfterTwentyMillisecondsWithoutAByte) {
+  port.SetWindowsReadLoopTimeoutMS(1);  // read as soon as the first part is there
+  bool split = false;
+  for (int attempt = 0; attempt < 5 && !split; ++attempt) {
+    peer.ReplyInTwoParts("+1.2345", "E-03\n", 30);
+    split = port.Send2(":MEAS?\r", true).Response == "+1.2345";
+  }
+  EXPECT_TRUE(split) << "a second part 30 ms later was read with the first";
+  bool joined = false;
+  for (int attempt = 0; attempt < 5 && !joined; ++attempt) {
+    peer.ReplyInTwoParts("+1.2345", "E-03\n", 10);
+    joined = port.Send2(":MEAS?\r", true).Response == "+1.2345E-03\n" && peer.LastGapMs() < 20;
+  }
+  EXPECT_TRUE(joined) << "a second part 10 ms later was not read with the first";
+}
+
+// Lower bounds only: pauses never end early, and a loaded machine only adds to them.
+TEST_F(SerialPortTest, AReplyIsReadNoEarlierThanTwoPausesAfterTheWrite) {
+  peer.SetQuietMs(0);  // the reply is there at once
+  peer.ReplyAlways("1\n");
+  port.SetWindowsReadLoopTimeoutMS(150);
+  const int64_t t0 = platform::MonotonicMs();
+  EXPECT_EQ(port.Send2("*OPC?\r", true).Response, "1\n");
+  EXPECT_GE(platform::MonotonicMs() - t0, 2 * 150);
+}
+
+TEST_F(SerialPortTest, AMissingReplyIsReportedNoEarlierThanThePausesAndTheTimeOut) {
+  // One pause, polls every pause until 250 ms after it (at 100, 200 and 300 ms), each followed
+  // by a pause: 400 ms.
+  port.SetWindowsReadLoopTimeoutMS(100);
+  port.SetReadoutTimeoutMS(250);
+  const int64_t t0 = platform::MonotonicMs();
+  EXPECT_EQ(port.Send2("x\r", true).Status, SerialStatus::ResponseTimeout);
+  EXPECT_GE(platform::MonotonicMs() - t0, 400);
 }
 
 TEST_F(SerialPortTest, RegisteredComNameResolvesToItsDevice) {
