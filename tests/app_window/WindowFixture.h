@@ -87,6 +87,7 @@ class WindowTest : public ::testing::Test {
 
   void OpenWindow(TStartOptions o = {}) {
     o.BaseDir = Base();
+    if (o.ProgramName.empty()) o.ProgramName = "zenkar-pro";
     form_ = std::make_unique<TFormZenkar2>(o);
     form_->resize(1400, 900);
     form_->show();
