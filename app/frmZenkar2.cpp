@@ -170,7 +170,7 @@ TTickInput TFormZenkar2::TickInput() const {
     in.AbandonAfterMs = fOptions.CycleTimeLimitMS;
     in.RunningCycle = fWorker->CycleNumber;
   }
-  in.AbandonedCycle = 0;
+  in.AbandonedCycle = AbandonedCycleRunning();
   in.LastLogLine = MemoLog->LastLine();
   return in;
 }
