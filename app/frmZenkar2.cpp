@@ -57,6 +57,7 @@ TFormZenkar2::TFormZenkar2(const TStartOptions& options, QWidget* parent)
   connect(Timer1, &QTimer::timeout, this, &TFormZenkar2::Timer1Timer);
 
   BuildWindow();
+  ConnectEditErrors();
   if (options.LineHook) MemoLog->SetLineFinishedHook(options.LineHook);
   SetLogSink([this](const std::string& line) { MemoLog->Add(line); });
   FormCreate();
@@ -80,7 +81,9 @@ std::string SettingsFileName(const std::string& program) {
 }
 
 std::string TFormZenkar2::SettingsPath() const {
-  const std::string program = fOptions.ProgramName.empty() ? "zenkar-pro" : fOptions.ProgramName;
+  const std::string program = fOptions.ProgramName.empty()
+                                  ? QCoreApplication::applicationFilePath().toStdString()
+                                  : fOptions.ProgramName;
   return (std::filesystem::path(fBaseDir) / SettingsFileName(program)).string();
 }
 

@@ -195,7 +195,7 @@ void TFormZenkar2::SentToPrologixClick() {
   PrologixController->SetTerminator(K2000->Terminator());
   PrologixController->SetPort(K2000->Port());
   PrologixController->SetReadoutTimeoutMS(static_cast<uint32_t>(K2000->ReadTimeout()));
-  PrologixController->GPIBSend2(Edit1->text().toLatin1().toStdString(), false, 0);
+  PrologixController->GPIBSend2(Utf8ToCp1252(Edit1->text().toStdString()), false, 0);
 }
 
 void TFormZenkar2::Button4Click() {

@@ -1,6 +1,7 @@
 // The zenkar-pro program, headless on its own simulated bench, each run in a folder of its own.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -134,6 +135,26 @@ TEST_F(Program, HelpVersionAndAnUnknownOption) {
   EXPECT_EQ(p.exitCode(), 2);
   EXPECT_NE(p.readAllStandardError().toStdString().find("--cycles needs a whole number"),
             std::string::npos);
+}
+
+TEST_F(Program, SettingsFileFollowsTheProgramsName) {
+  // A copy of the program named cell2 reads cell2.ini next to it, not zenkar-pro.ini.
+  const QString copy = dir_.filePath("cell2");
+  ASSERT_TRUE(QFile::copy(ZK_PROGRAM_PATH, copy));
+  auto write = [&](const char* name, const char* port) {
+    QFile f(dir_.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("[Zenkar settings]\r\nBypass autoscan=yes\r\nComPort=") + port + "\r\n");
+  };
+  write("cell2.ini", "/nonexistent/cell2-port");
+  write("zenkar-pro.ini", "/nonexistent/zenkar-pro-port");
+  QProcess p;
+  p.start(copy, {"--headless", "--cycles", "1"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const std::string out = p.readAllStandardOutput().toStdString();
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_NE(out.find("Com port used: /nonexistent/cell2-port\n"), std::string::npos) << out;
+  EXPECT_TRUE(QFileInfo(dir_.filePath("Dll")).isDir());
 }
 
 }  // namespace

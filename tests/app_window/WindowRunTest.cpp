@@ -389,4 +389,30 @@ TEST_F(Window, DebugPageCommands) {
   EXPECT_TRUE(PrologixController->Debug());
 }
 
+TEST_F(Window, DebugSendGoesOutInWindows1252) {
+  StartBench();
+  WriteBypassSettings(true);
+  OpenWindow();
+  bench_->ClearReceived();
+  form_->Edit1->setText(QString::fromUtf8("SYST:TEXT \"20 \u20AC \u2018ok\u2019 5 \u00B5A\""));
+  form_->SentToPrologixClick();
+  EXPECT_TRUE(
+      bench_->WaitReceived("SYST:TEXT \"20 \x80 \x91ok\x92 5 \xB5"
+                           "A\"\r",
+                           5000))
+      << bench_->Received();
+}
+
+TEST_F(Window, EditConversionErrorsAreShownInAMessageBox) {
+  StartBench();
+  WriteBypassSettings();
+  OpenWindow();
+  messages_.clear();
+  // A negative value has no time-span text: the display cannot be rewritten.
+  form_->RtDoubleEditSamplingSpeed->SetValue(-5);
+  form_->RtDoubleEditSamplingSpeed->SetAsTimeSpan(true);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], RtNegativeTimeSpanText);
+}
+
 }  // namespace
