@@ -88,7 +88,9 @@ void TFormZenkar2::ScanDevices() {
 #ifdef ZK_HAVE_DISCOVERY
   std::unique_ptr<TAutoScanView> view;
   if (!fOptions.Headless) {
-    auto dialog = std::make_unique<TAutoScanDialog>(this);
+    // Centred on this window once it is shown; before that, on the screen.
+    auto dialog = std::make_unique<TAutoScanDialog>(isVisible() ? this : nullptr);
+    PlaceCentred(dialog.get(), this);
     view = std::move(dialog);
   }
   TAutoScan scan(std::move(view));

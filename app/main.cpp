@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     window->show();
     QTimer::singleShot(0, window.get(), [&] { window->ButtonRunClick(); });
   } else {
-    window->showMaximized();
+    window->ShowOnScreen();
   }
   rc = app.exec();
   window.reset();

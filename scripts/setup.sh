@@ -8,6 +8,7 @@ packages=(
   clang-format
   socat python3 python3-pymodbus python3-serial-asyncio libmodbus-dev
   fonts-dejavu-core
+  xvfb xdotool x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do
