@@ -16,6 +16,7 @@
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "sim/SimBench.h"
+#include "tests/support/WaitUntil.h"
 #include "transport/Prologix.h"
 
 namespace {
@@ -28,15 +29,7 @@ QCoreApplication& App() {
   return *app;
 }
 
-bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
+using testsupport::WaitUntil;
 
 class ControlCycle : public ::testing::Test {
  protected:
