@@ -326,6 +326,7 @@ void TFormZenkar2::PresentResults() {
 }
 
 void TFormZenkar2::ShowOnScreen() {
+  fKeepOnScreen = true;
   const QRect area = AvailableArea(this);
   if (!area.isEmpty()) setGeometry(area);
   showMaximized();
@@ -334,7 +335,7 @@ void TFormZenkar2::ShowOnScreen() {
 void TFormZenkar2::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // Once the frame is known: nothing of the window outside the available area.
-  QTimer::singleShot(0, this, [this] { KeepOnScreen(this); });
+  if (fKeepOnScreen) QTimer::singleShot(0, this, [this] { KeepOnScreen(this); });
   if (fShown) return;
   fShown = true;
   // The side columns keep their design widths; the graphs take the rest.

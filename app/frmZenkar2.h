@@ -89,7 +89,7 @@ class TFormZenkar2 : public QMainWindow {
   // Workers whose thread has not ended: the running cycle's and abandoned ones.
   int RunningWorkers() const;
   // Shows the window maximized, with the screen's available size where maximizing is not
-  // honoured (no window manager).
+  // honoured (no window manager), and keeps it inside the available area from then on.
   void ShowOnScreen();
   // Called once the shutdown wait is over, before the instruments are freed.
   std::function<void()> OnClosing;
@@ -198,5 +198,6 @@ class TFormZenkar2 : public QMainWindow {
   int fPresented = 0;
   bool fClosed = false;
   bool fShown = false;
+  bool fKeepOnScreen = false;     // shown on a real screen: kept inside its available area
   bool fLeakInstruments = false;  // an abandoned cycle still runs and uses them
 };

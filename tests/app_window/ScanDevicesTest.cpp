@@ -5,6 +5,8 @@
 
 #include <QTabWidget>
 
+#include <clocale>
+
 #include "discovery/Autoscan.h"
 #include "sim/Keithley2000Sim.h"
 #include "sim/Keithley2401Sim.h"
@@ -84,6 +86,24 @@ TEST_F(ScanDevices, LowerCaseIdentificationsOfBothModelsAreRecognized) {
   EXPECT_EQ(PrologixController->Port(), BenchPort());
   EXPECT_TRUE(PrologixController->Debug());
   ExpectLogIsTheFindings();
+}
+
+TEST_F(ScanDevices, LowerCaseIdentificationsAreRecognizedUnderATurkishLocale) {
+  // There "i" does not upper-case to "I"; the comparison must not depend on the locale.
+  struct TLocaleGuard {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    ~TLocaleGuard() { std::setlocale(LC_ALL, saved.c_str()); }
+  } guard;
+  if (!std::setlocale(LC_ALL, "tr_TR.UTF-8"))
+    GTEST_SKIP() << "locale tr_TR.UTF-8 is not installed (scripts/setup.sh generates it)";
+  Open();
+  scan_.GPIBInfo = {Entry(1, Lower(sim::Keithley2401Sim::kIdentification)),
+                    Entry(2, Lower(sim::Keithley2000Sim::kIdentification))};
+  form_->AdoptSearchResults(scan_);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(DevicesConfigured);
+  EXPECT_NE(K2401, nullptr);
+  EXPECT_NE(K2000, nullptr);
 }
 
 TEST_F(ScanDevices, OneInstrumentAloneIsNotEnough) {
