@@ -1,18 +1,21 @@
-// The main window of the cell controller and the worker that runs one control cycle.
+// The main window of the cell controller: builds its pages, wires the controls, drives the
+// cycle scheduler and presents each cycle's results. The cycle itself runs in TThreadCom.
 #pragma once
 
-#include <QFrame>
 #include <QMainWindow>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/CellState.h"
+#include "app/CycleScheduler.h"
+#include "app/GraphPlaceholder.h"
+#include "app/StatusFrame.h"
+#include "app/ThreadCom.h"
 #include "chart/data/RtVectors.h"
 #include "chart/edits/RtFloatEdit.h"
 #include "chart/edits/RtIntegerEdit.h"
@@ -30,132 +33,24 @@ class QRadioButton;
 class QSplitter;
 class QTabWidget;
 class QTimer;
+class TAutoScan;
 class TLogView;
 class TSchematic;
 
-// Results of the last cycle and the scheduler's two flags; touched on the main thread only.
-struct TDataFromThread {
-  bool ThreadRunning = false;
-  bool DataTreated = true;
-  TDateTime ReadTime = 0;
-  bool SMUCompliancesSet = false;
-  double SMUComplianceCurrent = 0;
-  double SMUComplianceVoltage = 0;
-  double ActiveSetpoint = 0;
-  bool SlowQueryOk = false;
-  double Channel1Voltage = 0;
-  double Channel1Resistance = 0;
-  double Channel5Resistance = 0;
-  double Channel4Voltage = 0;
-  double BoxTemperature = 0;
-  double FurnaceTemperature = 0;
-  double Channel2Voltage = 0;
-  double SMUVoltage = 0;
-  double SMUCurrent = 0;
-  std::string Messages;  // every line followed by CR LF
-  double Integral = 0;
-};
-
-extern TDataFromThread ThreadData;
-extern int32_t CycleCounter;
-extern TDateTime LastCycleReadTime;
-extern bool DevicesConfigured;
-extern int32_t AutosaveStartRow;
-extern TPrologix* PrologixController;
-extern TKeithley2401_Zenkar* K2401;
-extern TKeithley2000_Scan_Zenkar* K2000;
-
-// Puts the unit state back to its start values (for tests that build several windows).
-void ResetUnitState();
-
-// The status frame of the presented cycle, one entry per log line.
-std::vector<std::string> StatusFrame(const TDataFromThread& d);
-// " " for a number >= 0, otherwise empty (also for NaN).
-std::string Space(double Number);
-
-// One control cycle on a thread of its own.
-class TThreadCom {
- public:
-  explicit TThreadCom(bool CreateSuspended = true);
-  ~TThreadCom();  // waits for the thread to end
-  TThreadCom(const TThreadCom&) = delete;
-  TThreadCom& operator=(const TThreadCom&) = delete;
-
-  // Starts a thread created suspended.
-  void Resume();
-  // Lets a thread that will not end in time go on without this object waiting for it.
-  void Detach();
-  bool Finished() const { return fFinished.load(); }
-
-  void Execute();
-  void SlowQuery();
-  void Parallel(double& aChannel2Voltage, double& aSMUVoltage, double& aSMUCurrent);
-  // Copies the results into ThreadData; runs on the main thread.
-  void HandBackResults();
-
-  TDateTime TimeOfMeasurements = 0;
-  double Channel1Voltage = 0;
-  double Channel1Resistance = 0;
-  double Channel5Resistance = 0;
-  double Channel4Voltage = 0;
-  double BoxTemperature = 0;
-  double FurnaceTemperature = 0;
-  double Channel2Voltage = 0;
-  double SMUVoltage = 0;
-  double SMUCurrent = 0;
-  double ActiveSetpoint = 0;
-  bool SMUSetCompliances = false;
-  double SMUCurrentCompliance = 0;
-  double SMUVoltageCompliance = 0;
-  double TargetSetpoint = 0;
-  double ProportionalBand = 0;
-  double OldIntegral = 0;
-  TDateTime LastExecutionTime = 0;
-  double IntegralStrength = 0;
-  double Integral = 0;
-  bool PumpIsOn = false;
-  std::vector<std::string> M;
-  bool SlowQueryPerform = false;
-  bool SlowQueryOk = false;
-
-  bool FreeOnTerminate = false;
-  int32_t CycleNumber = 0;
-  // Set on the main thread when the scheduler gave up waiting; the hand-back is then dropped.
-  bool Abandoned = false;
-  // Processor time the worker thread used, seconds; valid once Finished().
-  double CpuSeconds = 0;
-
- private:
-  void Run();
-  void Fail(const std::string& what);
-  void Synchronize(const std::function<void()>& f);
-  bool WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine);
-
-  std::thread fThread;
-  std::atomic<bool> fFinished{false};
-};
-
-// Stands in for a graph until the chart control exists: the right place and size, nothing drawn.
-class TGraphPlaceholder : public QFrame {
- public:
-  explicit TGraphPlaceholder(QWidget* parent = nullptr);
-  void BeginUpdate() { ++fUpdating; }
-  void EndUpdate() {
-    if (fUpdating > 0) --fUpdating;
-  }
-
- private:
-  int fUpdating = 0;
-};
-
 struct TStartOptions {
   std::string BaseDir;  // settings file, "Dll" and "Userdata"; empty: the executable's folder
-  std::string ProgramName = "zenkar-pro";  // the settings file is ProgramName + ".ini"
+  // The program's file name; the settings file is this name with the extension ".ini".
+  // Empty: the running executable's.
+  std::string ProgramName;
   bool Headless = false;
   int CycleTimeLimitMS = 120000;  // a cycle that has not handed back by then is abandoned
   std::string BypassPort;         // not empty: bypass at this port, whatever the settings say
   std::function<void(const std::string&)> LineHook;  // gets every finished log line
 };
+
+// The settings file of a program: its file name with the extension replaced by ".ini"
+// ("/opt/lab/cell2" reads "cell2.ini").
+std::string SettingsFileName(const std::string& program);
 
 class TFormZenkar2 : public QMainWindow {
   Q_OBJECT
@@ -179,6 +74,9 @@ class TFormZenkar2 : public QMainWindow {
   void FormCreate();
   void PanelSchematicsResize();
   void ScanDevices();
+  // The part of ScanDevices after the search: recognizes the instruments the search found,
+  // creates the objects and reports what is missing.
+  void AdoptSearchResults(TAutoScan& scan);
   void ConfigureWithoutScan(const std::string& ComPort);
   bool SMUApplyLimits(TKeithley2401_Zenkar* SMUDevice);
   void GraphProperties();
@@ -188,6 +86,11 @@ class TFormZenkar2 : public QMainWindow {
   std::string SettingsPath() const;
   int PresentedCycles() const { return fPresented; }
   void SetCycleTimeLimitMS(int ms) { fOptions.CycleTimeLimitMS = ms; }
+  // Workers whose thread has not ended: the running cycle's and abandoned ones.
+  int RunningWorkers() const;
+  // Shows the window maximized, with the screen's available size where maximizing is not
+  // honoured (no window manager), and keeps it inside the available area from then on.
+  void ShowOnScreen();
   // Called once the shutdown wait is over, before the instruments are freed.
   std::function<void()> OnClosing;
 
@@ -275,9 +178,13 @@ class TFormZenkar2 : public QMainWindow {
   QWidget* BuildGraphPage();
   QWidget* BuildSavePage();
   QWidget* BuildDebugPage();
+  void ConnectEditErrors();
+  TTickInput TickInput() const;
   void StartCycle();
   void PresentResults();
   void AbandonCycle();
+  // The number of the newest abandoned cycle whose worker still runs; 0: none.
+  int32_t AbandonedCycleRunning() const;
   void ReapWorkers(bool wait);
   void FreeInstruments();
   void Log(const std::string& line);
@@ -286,9 +193,11 @@ class TFormZenkar2 : public QMainWindow {
   std::string fBaseDir;
   std::unique_ptr<TThreadCom> fWorker;
   std::vector<std::unique_ptr<TThreadCom>> fAbandoned;
+  TCycleScheduler fScheduler;
   std::chrono::steady_clock::time_point fCycleStarted;
   int fPresented = 0;
   bool fClosed = false;
   bool fShown = false;
+  bool fKeepOnScreen = false;     // shown on a real screen: kept inside its available area
   bool fLeakInstruments = false;  // an abandoned cycle still runs and uses them
 };

@@ -1,13 +1,5 @@
-// zenkar-pro: the cell controller. Options (all optional):
-//   --base-dir DIR      folder of the settings file, "Dll" and "Userdata" (default: the program's)
-//   --simulate          start the simulated bench on a pseudo-terminal listed among the ports
-//   --simulate-bypass   as --simulate, with the instruments assumed at the bench's port
-//   --sim-speed F       the bench's measurements run F times faster
-//   --sim-volume ML     the simulated cell's gas volume
-//   --headless          offscreen window: message boxes answered and printed, Run pressed,
-//                       every log line on standard output
-//   --cycles N          close the window the orderly way after N presented cycles
-//   --screenshot FILE   save a PNG of the window when it closes
+// zenkar-pro: the cell controller. Options: zenkar-pro --help; the toolkit's own options
+// (-platform, -style, -session, -display ...) are taken as well.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -21,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/frmZenkar2.h"
@@ -36,75 +29,33 @@ void OnSignal(int) {
   if (gSignalFd[0] >= 0) (void)!write(gSignalFd[0], &c, 1);
 }
 
-struct TArgs {
-  std::string BaseDir;
-  bool Simulate = false;
-  bool SimulateBypass = false;
-  double SimSpeed = 1;
-  double SimVolume = 0;
-  bool Headless = false;
-  int Cycles = 0;
-  std::string Screenshot;
-};
-
-const char* const kUsage =
-    "usage: zenkar-pro [options]\n"
-    "  --base-dir DIR     folder of the settings file, Dll and Userdata (default: next to\n"
-    "                     the executable)\n"
-    "  --simulate         run on the built-in simulated instruments, found by the search\n"
-    "  --simulate-bypass  the same, with the instruments assumed at fixed addresses\n"
-    "  --sim-speed F      simulated measurements F times faster\n"
-    "  --sim-volume ML    gas volume of the simulated cell\n"
-    "  --headless         no window on screen: message boxes printed, Run pressed, the log\n"
-    "                     on standard output\n"
-    "  --cycles N         close after N presented cycles\n"
-    "  --screenshot FILE  save a PNG of the window when it closes\n"
-    "  --help             this text\n";
-
-bool Parse(int argc, char** argv, TArgs& a) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string s = argv[i];
-    auto next = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
-      return true;
-    };
-    std::string v;
-    if (s == "--base-dir" && next(v))
-      a.BaseDir = v;
-    else if (s == "--simulate")
-      a.Simulate = true;
-    else if (s == "--simulate-bypass")
-      a.Simulate = a.SimulateBypass = true;
-    else if (s == "--sim-speed" && next(v))
-      a.SimSpeed = std::atof(v.c_str());
-    else if (s == "--sim-volume" && next(v))
-      a.SimVolume = std::atof(v.c_str());
-    else if (s == "--headless")
-      a.Headless = true;
-    else if (s == "--cycles" && next(v))
-      a.Cycles = std::atoi(v.c_str());
-    else if (s == "--screenshot" && next(v))
-      a.Screenshot = v;
-    else if (s == "--help") {
-      std::cout << kUsage;
-      std::exit(0);
-    } else {
-      std::cerr << "zenkar-pro: unknown option " << s << "\n" << kUsage;
-      return false;
-    }
-  }
+// Prints the help or version text, or the error; true when the program is to end with rc.
+bool Answered(const TCommandLineResult& cl, int& rc) {
+  if (cl.Outcome == TCommandLineOutcome::Run) return false;
+  const bool error = cl.Outcome == TCommandLineOutcome::Error;
+  (error ? std::cerr : std::cout) << cl.Text << std::flush;
+  rc = error ? 2 : 0;
   return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  TArgs args;
-  if (!Parse(argc, argv, args)) return 2;
-  if (args.Headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const QString version = QStringLiteral(ZK_VERSION);
+  int rc = 0;
+  if (InformationRequested(argc, argv)) {
+    // No window system needed, so this works without a display as well.
+    QCoreApplication core(argc, argv);
+    Answered(ParseCommandLine(QCoreApplication::arguments(), version), rc);
+    return rc;
+  }
+  if (HeadlessRequested(argc, argv)) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Zenkar Pro"));
+  QApplication::setApplicationVersion(version);
+  const TCommandLineResult cl = ParseCommandLine(QCoreApplication::arguments(), version);
+  if (Answered(cl, rc)) return rc;
+  TCommandLine args = cl.Options;
   const std::string baseDir =
       args.BaseDir.empty() ? QCoreApplication::applicationDirPath().toStdString() : args.BaseDir;
   PrepareDllFolder(baseDir);
@@ -167,9 +118,9 @@ int main(int argc, char** argv) {
     window->show();
     QTimer::singleShot(0, window.get(), [&] { window->ButtonRunClick(); });
   } else {
-    window->showMaximized();
+    window->ShowOnScreen();
   }
-  const int rc = app.exec();
+  rc = app.exec();
   window.reset();
   bench.reset();
   return rc;

@@ -9,6 +9,7 @@ packages=(
   socat python3 python3-pymodbus python3-serial-asyncio libmodbus-dev
   fonts-dejavu-core
   locales
+  xvfb xdotool x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -315,6 +315,7 @@ bool Keithley2401Sim::Measure(Call& c, bool turnOutputOn) {
 }
 
 std::string Keithley2401Sim::Reading(TimePoint now) {
+  if (!fixedReading_.empty()) return fixedReading_;
   if (FaultOn(Fault::GarbageReply)) return "#?!garbage";
   if (FaultOn(Fault::NonNumericReading)) return "OVERFLOW,OVERFLOW";
   PumpOperatingPoint op = Cell().Pump();

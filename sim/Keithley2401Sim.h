@@ -17,6 +17,8 @@ class Keithley2401Sim : public ScpiInstrument {
 
   // The source settings as the pump sees them.
   PumpSource Source() const;
+  // Readings are this text instead of the measured values; empty: measured.
+  void SetFixedReading(std::string text) { fixedReading_ = std::move(text); }
 
  protected:
   void Reset() override;
@@ -35,6 +37,7 @@ class Keithley2401Sim : public ScpiInstrument {
   int elements_ = 0;
   int functions_ = 0;
   std::string lastReading_;
+  std::string fixedReading_;
 };
 
 }  // namespace sim

@@ -354,6 +354,11 @@ bool Bench::FaultOn(Fault f) const {
   return impl_->faults.On(f);
 }
 
+void Bench::SetSmuReading(const std::string& text) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->smu->SetFixedReading(text);
+}
+
 double Bench::PumpCurrentA() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->AdvanceCell(Clock::now());

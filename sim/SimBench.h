@@ -40,6 +40,8 @@ class Bench {
   // Takes effect at once; VanishDevice has removed the device node when this returns.
   void SetFault(Fault f, bool on);
   bool FaultOn(Fault f) const;
+  // The SourceMeter's readings become this text as it stands ("0.5,0.001"); empty: measured.
+  void SetSmuReading(const std::string& text);
 
   // Model state now.
   double PumpCurrentA() const;    // what the SourceMeter sources (after compliance limiting)

@@ -20,6 +20,7 @@
 #include "app/MessageBox.h"
 #include "app/frmZenkar2.h"
 #include "sim/SimBench.h"
+#include "tests/support/WaitUntil.h"
 
 namespace wintest {
 
@@ -31,16 +32,7 @@ inline QApplication& App() {
   return *app;
 }
 
-// Processes events until pred holds or timeoutMs passes.
-inline bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
+using testsupport::WaitUntil;
 
 // Bench options for the window tests: measurements four times faster, no sensor noise.
 inline sim::BenchOptions QuickBench() {
@@ -87,6 +79,7 @@ class WindowTest : public ::testing::Test {
 
   void OpenWindow(TStartOptions o = {}) {
     o.BaseDir = Base();
+    if (o.ProgramName.empty()) o.ProgramName = "zenkar-pro";
     form_ = std::make_unique<TFormZenkar2>(o);
     form_->resize(1400, 900);
     form_->show();

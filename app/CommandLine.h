@@ -1,0 +1,35 @@
+// The program's options, read after the toolkit has taken its own (-platform, -style,
+// -session, -display ...).
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+struct TCommandLine {
+  std::string BaseDir;  // empty: the executable's folder
+  bool Simulate = false;
+  bool SimulateBypass = false;
+  double SimSpeed = 1;
+  double SimVolume = 0;  // 0: the bench's default
+  bool Headless = false;
+  int Cycles = 0;  // 0: run until closed
+  std::string Screenshot;
+};
+
+enum class TCommandLineOutcome { Run, Help, Version, Error };
+
+struct TCommandLineResult {
+  TCommandLineOutcome Outcome = TCommandLineOutcome::Run;
+  TCommandLine Options;
+  std::string Text;  // the help text, the version line, or the error message
+};
+
+// arguments: the program name first, then the options as the toolkit left them.
+TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString& version);
+
+// Whether the raw command line asks for --headless; read before the toolkit starts, since it
+// chooses the offscreen platform.
+bool HeadlessRequested(int argc, char** argv);
+// Whether the raw command line asks for the help or the version, which need no window system.
+bool InformationRequested(int argc, char** argv);

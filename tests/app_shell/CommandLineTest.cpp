@@ -1,0 +1,88 @@
+// The program's options as the toolkit leaves them: values, their errors, help and version.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+QCoreApplication& App() {
+  static int argc = 1;
+  static char name[] = "zenkar-pro";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication* app = new QCoreApplication(argc, argv);
+  return *app;
+}
+
+TCommandLineResult Parse(QStringList args) {
+  App();
+  args.prepend(QStringLiteral("/opt/lab/zenkar-pro"));
+  return ParseCommandLine(args, QStringLiteral("0.1"));
+}
+
+TEST(CommandLine, TakesEveryOptionWithItsValue) {
+  const TCommandLineResult r =
+      Parse({"--base-dir", "/data/cell", "--simulate-bypass", "--sim-speed", "2.5", "--sim-volume",
+             "3", "--headless", "--cycles", "7", "--screenshot", "/tmp/s.png"});
+  ASSERT_EQ(r.Outcome, TCommandLineOutcome::Run) << r.Text;
+  const TCommandLine& o = r.Options;
+  EXPECT_EQ(o.BaseDir, "/data/cell");
+  EXPECT_TRUE(o.Simulate);
+  EXPECT_TRUE(o.SimulateBypass);
+  EXPECT_EQ(o.SimSpeed, 2.5);
+  EXPECT_EQ(o.SimVolume, 3.0);
+  EXPECT_TRUE(o.Headless);
+  EXPECT_EQ(o.Cycles, 7);
+  EXPECT_EQ(o.Screenshot, "/tmp/s.png");
+  const TCommandLineResult none = Parse({});
+  ASSERT_EQ(none.Outcome, TCommandLineOutcome::Run);
+  EXPECT_FALSE(none.Options.Simulate);
+  EXPECT_EQ(none.Options.SimSpeed, 1.0);
+  EXPECT_EQ(none.Options.Cycles, 0);
+}
+
+TEST(CommandLine, ErrorsNameTheProblemAndPointToTheHelp) {
+  struct Case {
+    QStringList args;
+    std::string message;
+  };
+  for (const Case& c : {
+           Case{{"--bogus"}, "zenkar-pro: Unknown option 'bogus'."},
+           Case{{"-platform", "offscreen"}, "zenkar-pro: Unknown options: p, l, a, t, f, o, r, m."},
+           Case{{"--base-dir"}, "zenkar-pro: Missing value after '--base-dir'."},
+           Case{{"stray"}, "zenkar-pro: unexpected argument 'stray'."},
+           Case{{"--sim-speed", "0"}, "zenkar-pro: --sim-speed needs a positive number, not '0'."},
+           Case{{"--sim-volume", "x"},
+                "zenkar-pro: --sim-volume needs a positive number, not 'x'."},
+           Case{{"--cycles", "0"},
+                "zenkar-pro: --cycles needs a whole number of 1 or more, not '0'."},
+       }) {
+    const TCommandLineResult r = Parse(c.args);
+    EXPECT_EQ(r.Outcome, TCommandLineOutcome::Error) << c.message;
+    EXPECT_EQ(r.Text, c.message + "\nTry 'zenkar-pro --help' for the options.\n");
+  }
+}
+
+TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
+  TCommandLineResult r = Parse({"--bogus", "--help"});
+  EXPECT_EQ(r.Outcome, TCommandLineOutcome::Help);
+  EXPECT_NE(r.Text.find("--cycles <N>"), std::string::npos) << r.Text;
+  r = Parse({"-v"});
+  EXPECT_EQ(r.Outcome, TCommandLineOutcome::Version);
+  EXPECT_EQ(r.Text, "zenkar-pro 0.1\n");
+}
+
+TEST(CommandLine, RawLineIsSearchedOnlyUpToADoubleDash) {
+  char p[] = "zenkar-pro", h[] = "--headless", d[] = "--", v[] = "--version", b[] = "-h";
+  char* withHeadless[] = {p, h};
+  char* afterDash[] = {p, d, h, v};
+  char* shortHelp[] = {p, b};
+  EXPECT_TRUE(HeadlessRequested(2, withHeadless));
+  EXPECT_FALSE(HeadlessRequested(4, afterDash));
+  EXPECT_FALSE(InformationRequested(4, afterDash));
+  EXPECT_TRUE(InformationRequested(2, shortHelp));
+  EXPECT_FALSE(InformationRequested(2, withHeadless));
+}
+
+}  // namespace
