@@ -119,20 +119,11 @@ void TThreadCom::SlowQuery() {
   }
 }
 
-// The cycle's poll loop: a pause of 200 ms before each poll, the debug line for the SourceMeter
-// only. Throws EConvertError when a poll reply is not a number.
+// The cycle's poll loop: the device's own loop with a pause of 200 ms before each poll and the
+// debug line for the SourceMeter only. Throws EConvertError when a poll reply is not a number.
 bool TThreadCom::WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine) {
-  TPrologix* c = device.Communicator();
-  const int64_t deadline = platform::MonotonicMs() + device.ReadTimeout();
-  bool ready = false;
-  while (platform::MonotonicMs() < deadline && !ready) {
-    platform::SleepMs(200);
-    c->Send2("++spoll\r", true, record);
-    const std::string reply = Trim(record.Response);
-    if (debugLine && c->Debug()) AddToLog(reply);
-    ready = (StrToInt(reply) & 0x10) != 0;
-  }
-  return ready;
+  return device.WaitForMessage(
+      record, debugLine ? TGPIBDevice::PollLog::WhenDebug : TGPIBDevice::PollLog::None, 200);
 }
 
 void TThreadCom::Parallel(double& aChannel2Voltage, double& aSMUVoltage, double& aSMUCurrent) {
@@ -145,7 +136,7 @@ void TThreadCom::Parallel(double& aChannel2Voltage, double& aSMUVoltage, double&
 
   TSerialResponse smu;
   if (WaitForReply(*K2401, smu, true)) {
-    K2401->Communicator()->Send2("++read eoi\r", true, smu);
+    K2401->ReadReply(smu);
     if (smu.Status.empty()) {
       const std::vector<std::string> items = SplitReading(smu.Response);
       if (items.size() >= 2 && TryParseNumber(items[0], aSMUVoltage))
@@ -159,7 +150,7 @@ void TThreadCom::Parallel(double& aChannel2Voltage, double& aSMUVoltage, double&
   K2000->CommunicatorInitialize();
   TSerialResponse dmm;
   if (WaitForReply(*K2000, dmm, false)) {
-    K2000->Communicator()->Send2("++read eoi\r", true, dmm);
+    K2000->ReadReply(dmm);
     if (dmm.Status.empty()) TryParseNumber(dmm.Response, aChannel2Voltage);
   } else {
     aChannel2Voltage = 0;

@@ -9,11 +9,12 @@
 
 #include <stdexcept>
 
-#include "app/DataFiles.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/WindowPlacement.h"
 #include "common/_Common2.h"
+#include "platform/AsciiCase.h"
+#include "platform/CodePage1252.h"
 #include "transport/TypesGPIB.h"
 
 #ifdef ZK_HAVE_DISCOVERY
@@ -32,13 +33,6 @@ constexpr const char* kNotFoundText =
 constexpr const char* kNoScanCardText =
     "Keithley 2000 DMM was found, but no SCAN 2000 card was identified. This program relies "
     "explicitly on this card and will not work without it.";
-
-// Upper case of the ASCII letters only, whatever the process locale.
-std::string AsciiUpper(std::string s) {
-  for (auto& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 }  // namespace
 
@@ -127,7 +121,7 @@ void TFormZenkar2::AdoptSearchResults(TAutoScan& scan) {
       d.SetCommunicator(PrologixController);
     };
     for (const TGPIBInfo& info : scan.GPIBInfo) {
-      const std::string idn = AsciiUpper(info.IDN);
+      const std::string idn = AsciiUpperCase(info.IDN);
       if (idn.find(kIdn2401) != std::string::npos) {
         delete K2401;
         K2401 = new TKeithley2401_Zenkar;
@@ -202,13 +196,13 @@ void TFormZenkar2::SentToPrologixClick() {
 
 void TFormZenkar2::Button4Click() {
   if (!PrologixController) return;
-  const TSerialResponse r = PrologixController->Send2("++read eoi\r", true);
+  const TSerialResponse r = PrologixController->Send2(PrologixCommand::ReadEoi, true);
   Log("Response :" + Trim(r.Response));
 }
 
 void TFormZenkar2::ButtonSerialPollClick() {
   if (!PrologixController) return;
-  const TSerialResponse r = PrologixController->Send2("++spoll\r", true);
+  const TSerialResponse r = PrologixController->Send2(PrologixCommand::Spoll, true);
   Log("Response :" + Trim(r.Response));
 }
 
