@@ -451,6 +451,13 @@ class TRtDoubleVector : public TRtCustomDoubleVector,
   bool StreamedPropertyStored(const QString& Name) const override;
   QVariant StreamedProperty(const QString& Name) const override;
   bool SetStreamedProperty(const QString& Name, const QVariant& Value) override;
+  // While an image is read, Capacity and Increment are kept back and applied at the end, no
+  // further than a stream may ask (kMaxReadSpare).
+  void BeginLoading() override;
+  void EndLoading() override;
+  // The published setters: as those of the base class, except while loading.
+  void SetCapacity(int Value);
+  void SetIncrement(int Value);
 
   // Reading takes no growth step above this, nor more spare capacity above the values read: a
   // garbled stream cannot ask for gigabytes.
@@ -470,6 +477,8 @@ class TRtDoubleVector : public TRtCustomDoubleVector,
   void ApplyReadValues(std::vector<double> Values, long long WrittenCapacity);
 
   bool FPersistentValues = false;
+  bool FLoading = false;
+  int FLoadedCapacity = -1;
   bool FDBData = false;
   bool FUpdateDB = false;
   bool FSetting = false;

@@ -35,7 +35,33 @@ void ForEachListed(const QString& Text, Extract extract, Take take) {
 }  // namespace
 
 void TRtDoubleVector::ApplyReadIncrement(int Value) {
-  if (Value <= kMaxReadSpare) SetIncrement(Value);
+  if (Value <= kMaxReadSpare) TRtCustomDoubleVector::SetIncrement(Value);
+}
+
+void TRtDoubleVector::SetCapacity(int Value) {
+  if (FLoading)
+    FLoadedCapacity = Value;
+  else
+    TRtCustomDoubleVector::SetCapacity(Value);
+}
+
+void TRtDoubleVector::SetIncrement(int Value) {
+  if (FLoading)
+    ApplyReadIncrement(Value);
+  else
+    TRtCustomDoubleVector::SetIncrement(Value);
+}
+
+void TRtDoubleVector::BeginLoading() {
+  FLoading = true;
+  FLoadedCapacity = -1;
+}
+
+void TRtDoubleVector::EndLoading() {
+  FLoading = false;
+  if (FLoadedCapacity >= 0 && FLoadedCapacity - static_cast<long long>(FCount) <= kMaxReadSpare)
+    TRtCustomDoubleVector::SetCapacity(FLoadedCapacity);
+  FLoadedCapacity = -1;
 }
 
 void TRtDoubleVector::ApplyReadValues(std::vector<double> Values, long long WrittenCapacity) {
@@ -74,7 +100,8 @@ void TRtDoubleVector::ReadFrom(TRtStreamReader& Reader) {
   Clear(true);
   ApplyReadIncrement(Reader.ReadInt32());
   const std::int32_t capacity = Reader.ReadInt32();
-  if (capacity <= Reader.Remaining() / 8 + kMaxReadSpare) SetCapacity(capacity);
+  if (capacity <= Reader.Remaining() / 8 + kMaxReadSpare)
+    TRtCustomDoubleVector::SetCapacity(capacity);
   if (Reader.ReadBool()) {
     // Values from a database: no database binding here, the vector stays empty.
     Reader.ReadString();

@@ -144,6 +144,12 @@ struct TFixup {
   TRtReference Reference;
 };
 
+// What reading an image leaves to do once everything is read.
+struct TReading {
+  std::vector<TFixup> Fixups;
+  std::vector<QPointer<QObject>> Loading;
+};
+
 QObject* FindChildComponent(QObject* Owner, const QString& Name, const QString& ClassName) {
   for (QObject* c : Owner->children()) {
     if (c->objectName().compare(Name, Qt::CaseInsensitive) == 0)
@@ -165,13 +171,17 @@ void DropChildrenNotIn(QObject* Object, const std::vector<QPointer<QObject>>& Ke
   for (QObject* c : gone) delete c;
 }
 
-QObject* ReadComponentInto(TRtStreamReader& r, QObject* Target, QObject* Owner,
-                           std::vector<TFixup>& Fixups, int Depth) {
+QObject* ReadComponentInto(TRtStreamReader& r, QObject* Target, QObject* Owner, TReading& Reading,
+                           int Depth) {
   if (Depth > kMaxDepth) ThrowGarbled();
   const QString className = r.ReadString();
   const QString name = r.ReadString();
   QObject* o = Target;
   if (!o && Owner && !name.isEmpty()) o = FindChildComponent(Owner, name, className);
+  if (IRtStreamedProperties* s = o ? Streamed(o) : nullptr) {
+    s->BeginLoading();
+    Reading.Loading.emplace_back(o);
+  }
   const std::int32_t properties = r.ReadInt32();
   r.RequireItems(properties, 5);
   for (std::int32_t k = 0; k < properties; ++k) {
@@ -179,7 +189,7 @@ QObject* ReadComponentInto(TRtStreamReader& r, QObject* Target, QObject* Owner,
     const QVariant value = RtReadValue(r);
     if (!o) continue;
     if (value.metaType() == QMetaType::fromType<TRtReference>())
-      Fixups.push_back({o, property, value.value<TRtReference>()});
+      Reading.Fixups.push_back({o, property, value.value<TRtReference>()});
     else
       RtSetPropertyValue(o, property.constData(), value);
   }
@@ -187,7 +197,7 @@ QObject* ReadComponentInto(TRtStreamReader& r, QObject* Target, QObject* Owner,
   r.RequireItems(children, 13);
   std::vector<QPointer<QObject>> read;
   for (std::int32_t k = 0; k < children; ++k)
-    read.emplace_back(ReadComponentInto(r, nullptr, o, Fixups, Depth + 1));
+    read.emplace_back(ReadComponentInto(r, nullptr, o, Reading, Depth + 1));
   r.ReadContinuation();
   if (o) DropChildrenNotIn(o, read);
   return o;
@@ -454,17 +464,20 @@ void RtWriteComponent(TRtStreamWriter& Writer, const QObject* Object, IRtReferen
 
 QObject* RtReadComponent(TRtStreamReader& Reader, QObject* Target, QObject* Owner,
                          IRtReferenceCodec& Codec) {
-  std::vector<TFixup> fixups;
-  // References are set once everything is read, also when reading stops early.
-  const auto fixUp = [&fixups, &Codec] {
-    for (const TFixup& f : fixups)
+  TReading reading;
+  // References are set once everything is read, also when reading stops early; then every
+  // object read hears that loading has ended.
+  const auto fixUp = [&reading, &Codec] {
+    for (const TFixup& f : reading.Fixups)
       if (f.Object)
         RtSetPropertyValue(f.Object, f.Property.constData(),
                            QVariant::fromValue(Codec.Resolve(f.Reference)));
+    for (const QPointer<QObject>& o : reading.Loading)
+      if (o) Streamed(o)->EndLoading();
   };
   QPointer<QObject> result;
   try {
-    result = ReadComponentInto(Reader, Target, Owner, fixups, 0);
+    result = ReadComponentInto(Reader, Target, Owner, reading, 0);
   } catch (...) {
     fixUp();
     throw;

@@ -37,6 +37,10 @@ class IRtStreamedProperties {
   virtual QVariant StreamedProperty(const QString& Name) const = 0;
   // False when Name is not one of them or Value does not fit.
   virtual bool SetStreamedProperty(const QString& Name, const QVariant& Value) = 0;
+  // Around reading an image of the object: its setters may keep back what only makes sense
+  // once every value is there (or what a damaged image must not be allowed to ask for).
+  virtual void BeginLoading() {}
+  virtual void EndLoading() {}
 };
 
 // A reference to another object as it is stored: its path, or, for an object without a path,
