@@ -67,13 +67,17 @@ class TBenchSeries : public QObject {
   QString fCaption;
 };
 
-// The main window: a registered form with as many named components as the real one.
+// The main window: a registered form with as many named components as the real one (the path of
+// each recorded object is checked by looking it up among them).
 struct TWindow {
-  TWindow() {
+  explicit TWindow(int Components = 120) {
     Form.setObjectName(QStringLiteral("FormZenkar2"));
     RtRegisterForm(&Form);
-    for (int k = 0; k < 120; ++k)
+    for (int k = 0; k < Components; ++k)
       (new QObject(&Form))->setObjectName(QStringLiteral("Component%1").arg(k));
+    // Looked up after all the others.
+    Regression = new TBenchSeries(&Form, "RtLinearRegression1", Stack);
+    Axis = new TBenchSeries(&Form, "RtAxisTime", Stack);
     Stack->SetLimit(20);
   }
   ~TWindow() { RtUnregisterRoot(&Form); }
@@ -92,8 +96,8 @@ struct TWindow {
 
   QObject Form;
   TRtUndoStack* Stack = new TRtUndoStack(&Form);
-  TBenchSeries* Regression = new TBenchSeries(&Form, "RtLinearRegression1", Stack);
-  TBenchSeries* Axis = new TBenchSeries(&Form, "RtAxisTime", Stack);
+  TBenchSeries* Regression = nullptr;
+  TBenchSeries* Axis = nullptr;
 };
 
 long RssKiB() {
@@ -104,14 +108,15 @@ long RssKiB() {
 }
 
 // One recorded change of a double property, the stack full: every push cuts the oldest group.
+// Argument: named components on the form.
 void BM_PushDoubleAtLimit(benchmark::State& state) {
-  TWindow w;
+  TWindow w(static_cast<int>(state.range(0)));
   for (long n = 0; n < 100; ++n) w.Tick(n);
   double v = 1;
   for (auto _ : state) w.Regression->SetCalculationStart(v += 1e-6);
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_PushDoubleAtLimit);
+BENCHMARK(BM_PushDoubleAtLimit)->Arg(0)->Arg(120);
 
 // The same with the caption text.
 void BM_PushCaptionAtLimit(benchmark::State& state) {

@@ -77,6 +77,13 @@ QString ComponentPath(const QObject* Object) {
   return names.join(QLatin1Char('.'));
 }
 
+bool HasFindableRoot(const QObject* Object) {
+  if (!Object) return false;
+  const QObject* top = Object;
+  while (!IsTop(top)) top = top->parent();
+  return FindOwnedComponent(nullptr, top->objectName()) == top;
+}
+
 QObject* FindOwnedComponent(const QObject* Owner, const QString& Name) {
   if (Name.isEmpty()) return nullptr;
   if (Owner) return FindOwnedBelow(Owner, Name);

@@ -21,6 +21,9 @@ QObject* FindComponentByPath(const QString& Path);
 QString PathOwnerPart(const QString& Path);
 QString PathNamePart(const QString& Path);
 
+// True when the outermost ancestor of Object is a root that paths start from (so that a path of
+// Object can be found again, names being unique within each owner).
+bool HasFindableRoot(const QObject* Object);
 // The owner of Object: its nearest named ancestor, or null at a root.
 QObject* ComponentOwner(const QObject* Object);
 // The component of that name owned by Owner (ignoring case), or null; with Owner null, the root

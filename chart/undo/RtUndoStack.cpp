@@ -28,14 +28,15 @@ enum class TRtUndoStack::TKind : std::int32_t {
   GroupEnd = 6,
 };
 
-// Paths where they find the object again, identities of the stack otherwise.
+// Paths where they can find the object again (its root is known), identities of the stack
+// otherwise.
 class TRtUndoReferences : public IRtReferenceCodec {
  public:
   explicit TRtUndoReferences(TRtUndoStack& Stack) : fStack(Stack) {}
   TRtReference Reference(const QObject* Object) override {
     if (!Object) return {};
     const QString path = ComponentPath(Object);
-    if (!path.isEmpty() && FindComponentByPath(path) == Object) return {path, 0};
+    if (!path.isEmpty() && HasFindableRoot(Object)) return {path, 0};
     return {QString(), fStack.IdentityOf(Object)};
   }
   QObject* Resolve(const TRtReference& Reference) override {

@@ -42,6 +42,14 @@ TEST_F(PathsFixture, PathJoinsTheOwnersFromTheOutermostDown) {
   EXPECT_EQ(FindComponentByPath(QStringLiteral("FormZenkar2.RtGraph2D1.XAxis")), axis);
 }
 
+TEST_F(PathsFixture, RootIsFindableOnlyWhenRegistered) {
+  EXPECT_TRUE(HasFindableRoot(Named(new QObject(&Form), "Deep")));
+  QObject other;
+  other.setObjectName(QStringLiteral("Other"));
+  EXPECT_FALSE(HasFindableRoot(Named(&other, "X")));
+  EXPECT_FALSE(HasFindableRoot(nullptr));
+}
+
 TEST_F(PathsFixture, PathIsEmptyForNoObjectNoNameOrAnUnnamedRoot) {
   EXPECT_EQ(ComponentPath(nullptr), QString());
   EXPECT_EQ(ComponentPath(new QObject(&Form)), QString());

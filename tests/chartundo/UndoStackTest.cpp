@@ -291,6 +291,18 @@ TEST_F(UndoFixture, EveryKindOfPropertyValueComesBack) {
   EXPECT_EQ(A->Style(), TTestStyle::Dash);
 }
 
+TEST_F(UndoFixture, ObjectUnderAnUnknownRootIsFoundByIdentity) {
+  QObject other;  // named, but no registered form
+  other.setObjectName(QStringLiteral("Other"));
+  TTestItem item(&other);
+  item.setObjectName(QStringLiteral("Item"));
+  item.Undo = Stack;
+  item.SetValue(1);
+  item.SetValue(2);
+  Stack->Undo();
+  EXPECT_EQ(item.Value(), 1);
+}
+
 TEST_F(UndoFixture, ComponentStateComesBackWithChildrenAndReferences) {
   auto* child = new TTestItem(A);
   child->setObjectName(QStringLiteral("Child"));
