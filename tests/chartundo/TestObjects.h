@@ -15,6 +15,7 @@
 #include "chart/io/RtComponentStream.h"
 #include "chart/io/RtPaths.h"
 #include "chart/undo/RtUndoStack.h"
+#include "chart/undo/RtUndoStore.h"
 
 enum class TTestStyle { Solid, Dash, Dot };
 
@@ -165,4 +166,17 @@ class TTestForm : public QObject {
     RtRegisterForm(this);
   }
   ~TTestForm() override { RtUnregisterRoot(this); }
+};
+
+// The stack's histories as they are stored.
+struct TRtUndoStackProbe {
+  static TRtUndoStore& Undo(TRtUndoStack& s) { return *s.FUndoStream; }
+  static TRtUndoStore& Redo(TRtUndoStack& s) { return *s.FRedoStream; }
+  // The temporary files: undo, redo, scratch.
+  static QStringList FileNames(TRtUndoStack& s) {
+    const auto name = [](TRtUndoStore* store) {
+      return static_cast<TRtFileUndoStore*>(store)->FileName();
+    };
+    return {name(s.FUndoStream.get()), name(s.FRedoStream.get()), name(s.FScratch.get())};
+  }
 };

@@ -6,14 +6,8 @@
 
 #include "chart/data/RtVectors.h"
 #include "chart/undo/RtUndoStack.h"
-#include "chart/undo/RtUndoStore.h"
 #include "tests/chartundo/TestObjects.h"
 #include "tests/support/Mutations.h"
-
-struct TRtUndoStackProbe {
-  static TRtUndoStore& Undo(TRtUndoStack& s) { return *s.FUndoStream; }
-  static TRtUndoStore& Redo(TRtUndoStack& s) { return *s.FRedoStream; }
-};
 
 namespace {
 
