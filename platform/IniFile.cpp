@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include <QSaveFile>
 #include <QString>
 
 #include <cerrno>
@@ -49,7 +50,7 @@ std::string Fold(std::string_view s) {
   return AsciiLowerCase(s);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return false;
   bool ok = true;
@@ -57,7 +58,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   for (;;) {
     const std::size_t got = std::fread(buf, 1, sizeof buf, f);
     bytes.append(buf, got);
-    if (bytes.size() > TIniFile::kMaxFileBytes) {
+    if (bytes.size() > maxBytes) {
       ok = false;
       break;
     }
@@ -73,9 +74,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
-TIniFile::TIniFile(const std::string& path) : fFileName(path) {
+TIniFile::TIniFile(const std::string& path) : TIniFile(path, kMaxFileBytes, kMaxLineBytes) {}
+
+TIniFile::TIniFile(const std::string& path, std::size_t maxFileBytes, std::size_t maxLineBytes)
+    : fFileName(path), fMaxFileBytes(maxFileBytes), fMaxLineBytes(maxLineBytes) {
   std::string bytes;
-  if (path.empty() || !ReadWholeFile(path, bytes)) return;
+  if (path.empty() || !ReadWholeFile(path, bytes, fMaxFileBytes)) return;
   fLoaded = true;
   std::string_view raw(bytes);
   std::string text;
@@ -96,6 +100,7 @@ void TIniFile::Parse(const std::string& text) {
   const std::string_view all(text);
   bool inSection = false;
   std::string section;
+  std::string sectionName;
   std::size_t pos = 0;
   while (pos < all.size()) {
     std::size_t end = all.find_first_of("\r\n", pos);
@@ -105,7 +110,7 @@ void TIniFile::Parse(const std::string& text) {
     if (pos < all.size() && all[pos] == '\r') ++pos;
     if (pos < all.size() && all[pos] == '\n') ++pos;
 
-    if (line.size() > kMaxLineBytes || line.find('\0') != std::string_view::npos) continue;
+    if (line.size() > fMaxLineBytes || line.find('\0') != std::string_view::npos) continue;
     const std::string_view t = Trim(line);
     if (t.empty() || t[0] == ';') continue;
     if (t[0] == '[') {
@@ -113,6 +118,7 @@ void TIniFile::Parse(const std::string& text) {
       const std::size_t close = t.find(']');
       inSection = close != std::string_view::npos;
       if (inSection) section = Fold(Trim(t.substr(1, close - 1)));
+      if (inSection) sectionName = std::string(Trim(t.substr(1, close - 1)));
       continue;
     }
     if (!inSection) continue;
@@ -121,6 +127,8 @@ void TIniFile::Parse(const std::string& text) {
     const std::string_view key = Trim(t.substr(0, eq));
     if (key.empty()) continue;
     fEntries.push_back({section, Fold(key), KeepCp1252(Trim(t.substr(eq + 1)))});
+    fEntries.back().Section = sectionName;
+    fEntries.back().Key = std::string(key);
   }
 }
 
@@ -174,4 +182,79 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key, in
 
 bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
   return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+// ---- writing -----------------------------------------------------------------------------------
+
+void TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+  const std::string s = Fold(Trim(section));
+  const std::string k = Fold(Trim(key));
+  std::size_t after = fEntries.size();
+  for (std::size_t i = 0; i < fEntries.size(); ++i) {
+    TEntry& e = fEntries[i];
+    if (e.FoldedSection != s) continue;
+    if (e.FoldedKey == k) {
+      e.Value = value;
+      return;
+    }
+    after = i + 1;
+  }
+  TEntry e{s, k, value, std::string(Trim(section)), std::string(Trim(key))};
+  fEntries.insert(fEntries.begin() + std::ptrdiff_t(after), std::move(e));
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+bool TIniFile::SectionExists(const std::string& section) const {
+  const std::string s = Fold(Trim(section));
+  for (const TEntry& e : fEntries)
+    if (e.FoldedSection == s) return true;
+  return false;
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+  return Find(section, key) != nullptr;
+}
+
+void TIniFile::EraseSection(const std::string& section) {
+  const std::string s = Fold(Trim(section));
+  std::erase_if(fEntries, [&s](const TEntry& e) { return e.FoldedSection == s; });
+}
+
+bool TIniFile::SaveToFile(const std::string& path) const {
+  // Sections in the order they first appear, each with all its keys.
+  std::vector<const std::string*> order;
+  for (const TEntry& e : fEntries) {
+    bool seen = false;
+    for (const std::string* o : order) seen = seen || *o == e.FoldedSection;
+    if (!seen) order.push_back(&e.FoldedSection);
+  }
+  std::string text;
+  for (const std::string* s : order) {
+    bool first = true;
+    for (const TEntry& e : fEntries) {
+      if (e.FoldedSection != *s) continue;
+      if (first) {
+        if (!text.empty()) text += "\r\n";
+        text += "[" + e.Section + "]\r\n";
+        first = false;
+      }
+      text += e.Key + "=" + e.Value + "\r\n";
+    }
+  }
+  if (path.empty()) return false;
+  QSaveFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  if (f.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+    f.cancelWriting();
+    return false;
+  }
+  return f.commit();
 }

@@ -1,6 +1,8 @@
-// Read-only INI settings file: "[section]" lines and "key=value" lines, section and key names
-// matched without regard to case, values with the surrounding blanks removed. The file is read
-// once, in the constructor; whatever cannot be read gives the caller's default.
+// INI settings file: "[section]" lines and "key=value" lines, section and key names matched
+// without regard to case, values with the surrounding blanks removed. The file is read once, in
+// the constructor; whatever cannot be read gives the caller's default. Values can also be written
+// and the whole file saved: names keep the case they were first given, values are written as
+// they stand (no quoting, no escaping; a value must not hold a line break).
 #pragma once
 
 #include <string>
@@ -13,6 +15,10 @@ class TIniFile {
   // Windows-1252 when not valid UTF-8; CR LF, LF or CR line ends). A missing, unreadable or
   // oversized file leaves the reader empty.
   explicit TIniFile(const std::string& path);
+  // The same with other size limits (chart settings with long value lists).
+  TIniFile(const std::string& path, std::size_t maxFileBytes, std::size_t maxLineBytes);
+  // An empty file in memory, to be written and saved with SaveToFile.
+  TIniFile() = default;
 
   // The value as written, trimmed of blanks and tabs; characters outside Windows-1252 become "?".
   // def when the section or key is missing.
@@ -23,6 +29,21 @@ class TIniFile {
   int ReadInteger(const std::string& section, const std::string& key, int def) const;
   // ReadInteger(section, key, def ? 1 : 0) != 0.
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+
+  // Replaces the value under section and key, or adds the key at the end of its section (a new
+  // section at the end of the file).
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  void WriteInteger(const std::string& section, const std::string& key, int value);
+  // "1" / "0".
+  void WriteBool(const std::string& section, const std::string& key, bool value);
+  bool SectionExists(const std::string& section) const;
+  bool ValueExists(const std::string& section, const std::string& key) const;
+  void EraseSection(const std::string& section);
+  // Writes every section and key (UTF-8, CR LF line ends) to the file at path, replacing it only
+  // once all is written; false when it cannot be written.
+  bool SaveToFile(const std::string& path) const;
+  // SaveToFile(FileName()).
+  bool UpdateFile() const { return SaveToFile(fFileName); }
 
   // True when the file was found and read.
   bool Loaded() const { return fLoaded; }
@@ -38,6 +59,9 @@ class TIniFile {
     std::string FoldedSection;
     std::string FoldedKey;
     std::string Value;
+    // The names as written in the file or first given to a Write.
+    std::string Section = {};
+    std::string Key = {};
   };
   void Parse(const std::string& text);
   const std::string* Find(const std::string& section, const std::string& key) const;
@@ -45,4 +69,6 @@ class TIniFile {
   std::string fFileName;
   bool fLoaded = false;
   std::vector<TEntry> fEntries;
+  std::size_t fMaxFileBytes = kMaxFileBytes;
+  std::size_t fMaxLineBytes = kMaxLineBytes;
 };

@@ -606,6 +606,15 @@ void TRtDoubleVector::SetInternalArray(std::vector<double> Values) {
   InvalidateStatistics();
 }
 
+void TRtDoubleVector::AssignInternalArray(std::vector<double> Storage, int Count) {
+  if (Storage.size() > static_cast<std::size_t>(INT_MAX))
+    throw ERtRangeError(RtIndexOutOfRangeText(INT_MAX));
+  FArray = std::move(Storage);
+  FCapacity = static_cast<int>(FArray.size());
+  FCount = std::clamp(Count, 0, FCapacity);
+  InvalidateStatistics();
+}
+
 std::vector<double> TRtDoubleVector::StoredValues() const {
   if (!ValuesStored()) return {};
   return std::vector<double>(FArray.begin(), FArray.begin() + FCount);

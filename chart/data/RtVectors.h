@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "chart/data/RtExceptions.h"
+#include "chart/io/RtComponentStream.h"
+#include "chart/io/RtPersistent.h"
 
 // The empty range: start above stop, both the largest finite double.
 inline constexpr double RtEmptyRangeStart = 1.7976931348623157e308;
@@ -397,7 +399,14 @@ class TRtCustomDoubleVector : public QObject {
 };
 
 // The vector the application keeps per recorded quantity.
-class TRtDoubleVector : public TRtCustomDoubleVector {
+//
+// Streaming (binary, XML, INI, file): reading clears the vector first (with linked markers),
+// applies Increment and Capacity through their setters, takes the values as the new contents
+// with the capacity they were written with, then marks the outliers. Input that cannot be read
+// raises ERtError with what was read so far applied.
+class TRtDoubleVector : public TRtCustomDoubleVector,
+                        public IRtPersistent,
+                        public IRtStreamedProperties {
   Q_OBJECT
   Q_PROPERTY(bool PersistentValues READ PersistentValues WRITE SetPersistentValues)
   Q_PROPERTY(int Capacity READ Capacity WRITE SetCapacity)
@@ -422,6 +431,37 @@ class TRtDoubleVector : public TRtCustomDoubleVector {
   const std::vector<double>& InternalArray() const { return FArray; }
   // Values become the storage; count and capacity become its length; statistics recounted.
   void SetInternalArray(std::vector<double> Values);
+  // Storage becomes the storage (capacity its length) with its first Count elements in use
+  // (Count is limited to the length); statistics recounted.
+  void AssignInternalArray(std::vector<double> Storage, int Count);
+
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  // A child element "TRtDoubleVector" of Parent; ReadFrom gets that element.
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
+  // The binary form in a file; raise ERtFileError when it cannot be created or opened.
+  void WriteTo(const QString& FileName) const;
+  void ReadFrom(const QString& FileName);
+
+  // The streamed form property "Values" (a QList<double>); setting it replaces the contents.
+  QStringList StreamedPropertyNames() const override;
+  bool StreamedPropertyStored(const QString& Name) const override;
+  QVariant StreamedProperty(const QString& Name) const override;
+  bool SetStreamedProperty(const QString& Name, const QVariant& Value) override;
+  // While an image is read, Capacity and Increment are kept back and applied at the end, no
+  // further than a stream may ask (kMaxReadSpare).
+  void BeginLoading() override;
+  void EndLoading() override;
+  // The published setters: as those of the base class, except while loading.
+  void SetCapacity(int Value);
+  void SetIncrement(int Value);
+
+  // Reading takes no growth step above this, nor more spare capacity above the values read: a
+  // garbled stream cannot ask for gigabytes.
+  static constexpr int kMaxReadSpare = 1 << 20;
 
   // The streamed form property "Values": present only with PersistentValues and a count above 0.
   bool ValuesStored() const { return FPersistentValues && FCount > 0; }
@@ -432,8 +472,13 @@ class TRtDoubleVector : public TRtCustomDoubleVector {
  private:
   template <typename T>
   void AppendRange(std::span<const T> Values);
+  void ApplyReadIncrement(int Value);
+  // The values read become the contents, keeping the capacity written when it is above them.
+  void ApplyReadValues(std::vector<double> Values, long long WrittenCapacity);
 
   bool FPersistentValues = false;
+  bool FLoading = false;
+  int FLoadedCapacity = -1;
   bool FDBData = false;
   bool FUpdateDB = false;
   bool FSetting = false;
