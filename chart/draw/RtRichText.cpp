@@ -141,6 +141,7 @@ std::vector<TRtRichRun> RtParseRichText(const QString& Caption, const QString& B
     QString arg;
     switch (c.unicode()) {
       case '+':
+        flush();
         if (cur.sub) {
           marker(TRtRichRun::SubOff);
           cur.sub = false;
@@ -149,6 +150,7 @@ std::vector<TRtRichRun> RtParseRichText(const QString& Caption, const QString& B
         marker(cur.super ? TRtRichRun::SuperOn : TRtRichRun::SuperOff);
         break;
       case '-':
+        flush();
         if (cur.super) {
           marker(TRtRichRun::SuperOff);
           cur.super = false;
