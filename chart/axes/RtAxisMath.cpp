@@ -62,7 +62,10 @@ double RtLinearToDateTime(double t) {
 }
 
 double RtDateTimeAddMs(double x, double Ms) {
-  return RtLinearToDateTime(RtDateTimeToLinear(x) + Ms / 86400000.0);
+  // Whole milliseconds on the continuous scale, so that a sum landing on midnight does not fall
+  // a rounding error short of it (which would flip the day before 1900).
+  const double ms = std::round(RtDateTimeToLinear(x) * 86400000.0) + std::round(Ms);
+  return RtLinearToDateTime(ms / 86400000.0);
 }
 
 void RtMovingWindow(double InitialStart, double W, double Inc, double ValuesStart,
