@@ -392,21 +392,14 @@ bool TRtFunctionSeries::SharesYAxis() const {
 }
 
 void TRtFunctionSeries::Calculate() {
-  if (!FXData || !FYData || !FXAxis || !FYAxis) return;
-  if (FLastCount >= FXData->Count() && FLastCount >= FYData->Count()) return;
-  FCount = GetPairCount();
-  if (FLastCount >= FCount || FCount < FMinCount) return;
+  if (!NeedsCalculation()) return;
   double lo, hi;
   CollectRange(true, lo, hi);
   if (!FCoupleCalculationAndDisplay) {
     if (!FDisplayAutoStart) lo = std::min(lo, FDisplayStart);
     if (!FDisplayAutoStop) hi = std::max(hi, FDisplayStop);
   }
-  if (lo != FXStart || hi != FXStop) {
-    FXStart = lo;
-    FXStop = hi;
-    FXAxis->RangeModified();
-  }
+  StoreRange(true, lo, hi);
   try {
     CalculateFunction();
     FYAxis->RangeModified();
@@ -448,20 +441,27 @@ void TRtFunctionSeries::CalculateFunction() {
   if (OnCalculated) OnCalculated(this);
 }
 
+std::vector<double> TRtFunctionSeries::PlotXs() const {
+  std::vector<double> xs;
+  const double a = std::max(FDisplayStart, FXAxis->Start());
+  const double b = std::min(FDisplayStop, FXAxis->Stop());
+  const float px = std::max(1.0f, FXAxis->AxLength());
+  const double step = (b - a) / px;
+  for (int k = 0; k <= int(px) && b >= a; ++k) {
+    xs.push_back(a + k * step);
+    if (step == 0) break;
+  }
+  return xs;
+}
+
 void TRtFunctionSeries::CalculatePoints() {
   FPoints.clear();
   FPointIndex.clear();
   FPointCount = 0;
   if (FCount > 1 && FXAxis && FYAxis) {
-    const double a = std::max(FDisplayStart, FXAxis->Start());
-    const double b = std::min(FDisplayStop, FXAxis->Stop());
-    const float px = std::max(1.0f, FXAxis->AxLength());
-    const double step = (b - a) / px;
-    for (int k = 0; k <= int(px) && b >= a; ++k) {
-      const double x = a + k * step;
+    for (double x : PlotXs()) {
       FPoints.push_back({FXAxis->NumberToWorld(x), FYAxis->NumberToWorld(GetY(x))});
       FPointIndex.push_back(0);
-      if (step == 0) break;
     }
     FPointCount = int(FPoints.size());
   }
@@ -554,18 +554,6 @@ void TRtLinearRegression::CalculateFunction() {
   if (OnCalculated) OnCalculated(this);
 }
 
-void TRtLinearRegression::CalculatePoints() {
-  FPoints.clear();
-  FPointIndex.clear();
-  FPointCount = 0;
-  if (FCount > 1 && FXAxis && FYAxis) {
-    for (double x : {FDisplayStart, FDisplayStop}) {
-      FPoints.push_back({FXAxis->NumberToWorld(x), FYAxis->NumberToWorld(GetY(x))});
-      FPointIndex.push_back(0);
-    }
-    FPointCount = 2;
-  }
-  FLastPointsCount = FCount;
-  FRecalculatePoints = false;
-  CloseAreaPolygon();
+std::vector<double> TRtLinearRegression::PlotXs() const {
+  return {FDisplayStart, FDisplayStop};
 }

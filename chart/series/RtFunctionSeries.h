@@ -103,6 +103,8 @@ class TRtFunctionSeries : public TRtLineSeries {
   void Calculate() override;
   virtual void CalculateFunction();
   void CalculatePoints() override;
+  // The X values the drawn line passes through: the display range sampled once per pixel.
+  virtual std::vector<double> PlotXs() const;
   int FindPoint(float X, float Y, float Delta) const override;
   void PaintGr(QPainter& P) override;
   bool CheckClippedFunction() override;
@@ -168,7 +170,8 @@ class TRtLinearRegression : public TRtFunctionSeries {
   // Slope * AtX + Offset (decimal logarithm of AtX on a log X axis; 10^result on a log Y axis).
   double GetY(double AtX) const override;
   void CalculateFunction() override;
-  void CalculatePoints() override;
+  // The two ends of the display range.
+  std::vector<double> PlotXs() const override;
 
  private:
   std::unique_ptr<TRtLinearRegressionCalculation> FRegr;

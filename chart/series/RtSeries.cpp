@@ -473,24 +473,29 @@ void TRtSeries::CollectRange(bool X, double& Lo, double& Hi) const {
   if (axis && axis->HasLogScaling() && !(Lo > 0) && Lo <= Hi) Lo = SmallestPositive(X);
 }
 
-void TRtSeries::Calculate() {
-  if (!FXData || !FYData || !FXAxis || !FYAxis) return;
-  if (FLastCount >= FXData->Count() && FLastCount >= FYData->Count()) return;
+bool TRtSeries::NeedsCalculation() {
+  if (!FXData || !FYData || !FXAxis || !FYAxis) return false;
+  if (FLastCount >= FXData->Count() && FLastCount >= FYData->Count()) return false;
   FCount = GetPairCount();
-  if (FLastCount >= FCount || FCount < FMinCount) return;
+  return FLastCount < FCount && FCount >= FMinCount;
+}
+
+void TRtSeries::StoreRange(bool X, double Lo, double Hi) {
+  double& start = X ? FXStart : FYStart;
+  double& stop = X ? FXStop : FYStop;
+  if (Lo == start && Hi == stop) return;
+  start = Lo;
+  stop = Hi;
+  (X ? FXAxis : FYAxis)->RangeModified();
+}
+
+void TRtSeries::Calculate() {
+  if (!NeedsCalculation()) return;
   double lo, hi;
   CollectRange(true, lo, hi);
-  if (lo != FXStart || hi != FXStop) {
-    FXStart = lo;
-    FXStop = hi;
-    FXAxis->RangeModified();
-  }
+  StoreRange(true, lo, hi);
   CollectRange(false, lo, hi);
-  if (lo != FYStart || hi != FYStop) {
-    FYStart = lo;
-    FYStop = hi;
-    FYAxis->RangeModified();
-  }
+  StoreRange(false, lo, hi);
   FRecalculatePoints = true;
   Invalidate();
   FLastCount = FCount;
@@ -510,7 +515,7 @@ bool TRtSeries::GetVisibleRange(int FirstFrom, int& First, int& Last) const {
     if (!mXValueTransformation && raw && !FXData->AnyOutliers()) {
       RtAscendingVisibleRange(raw, start, stop, First, Last);
     } else if (!mXValueTransformation && FXData == FIndexer) {
-      RtAscendingVisibleRange([](int i) { return double(i); }, start, stop, First, Last);
+      RtAscendingVisibleRangeBy([](int i) { return double(i); }, start, stop, First, Last);
     } else {
       auto x = [this](int i) { return TransformX(i, FXData->GetValue(i)); };
       while (First + 1 < Last && x(First + 1) < start) ++First;
@@ -749,14 +754,15 @@ void TRtSeries::DrawMergedItems(QPainter& P, const QRectF& R) {
 
 // ---- hit tests
 
-bool TRtSeries::NearestPoint(QPointF Pos, TRtNearestPointResult& R) const {
+template <typename Inside, typename Distance>
+bool TRtSeries::NearestBy(Inside&& In, Distance&& Dist, TRtNearestPointResult& R) const {
   R = TRtNearestPointResult();
   if (FRecalculatePoints || !FGraph) return false;
   const QRectF a = FGraph->DrawingArea();
   for (int k = 0; k < FPointCount; ++k) {
     const TRtPointF p = FPoints[std::size_t(k)];
-    if (p.X < a.left() || p.X > a.right() || p.Y < a.top() || p.Y > a.bottom()) continue;
-    const float d = float(std::hypot(p.X - Pos.x(), p.Y - Pos.y()));
+    if (!In(a, p)) continue;
+    const float d = Dist(p);
     if (d < R.Distance) {
       R.Found = true;
       R.Distance = d;
@@ -769,50 +775,32 @@ bool TRtSeries::NearestPoint(QPointF Pos, TRtNearestPointResult& R) const {
     R.Y = TransformY(R.Index, FYData->GetValue(R.Index));
   }
   return R.Found;
+}
+
+namespace {
+
+bool InsideX(const QRectF& a, TRtPointF p) {
+  return p.X >= a.left() && p.X <= a.right();
+}
+bool InsideY(const QRectF& a, TRtPointF p) {
+  return p.Y >= a.top() && p.Y <= a.bottom();
+}
+
+}  // namespace
+
+bool TRtSeries::NearestPoint(QPointF Pos, TRtNearestPointResult& R) const {
+  return NearestBy([](const QRectF& a, TRtPointF p) { return InsideX(a, p) && InsideY(a, p); },
+                   [&](TRtPointF p) { return float(std::hypot(p.X - Pos.x(), p.Y - Pos.y())); }, R);
 }
 
 bool TRtSeries::NearestX(float X, TRtNearestPointResult& R) const {
-  R = TRtNearestPointResult();
-  if (FRecalculatePoints || !FGraph) return false;
-  const QRectF a = FGraph->DrawingArea();
-  for (int k = 0; k < FPointCount; ++k) {
-    const TRtPointF p = FPoints[std::size_t(k)];
-    if (p.X < a.left() || p.X > a.right()) continue;
-    const float d = std::abs(p.X - X);
-    if (d < R.Distance) {
-      R.Found = true;
-      R.Distance = d;
-      R.Index = FPointIndex[std::size_t(k)];
-      R.ThePoint = p;
-    }
-  }
-  if (R.Found) {
-    R.X = TransformX(R.Index, FXData->GetValue(R.Index));
-    R.Y = TransformY(R.Index, FYData->GetValue(R.Index));
-  }
-  return R.Found;
+  return NearestBy(
+      InsideX, [&](TRtPointF p) { return std::abs(p.X - X); }, R);
 }
 
 bool TRtSeries::NearestY(float Y, TRtNearestPointResult& R) const {
-  R = TRtNearestPointResult();
-  if (FRecalculatePoints || !FGraph) return false;
-  const QRectF a = FGraph->DrawingArea();
-  for (int k = 0; k < FPointCount; ++k) {
-    const TRtPointF p = FPoints[std::size_t(k)];
-    if (p.Y < a.top() || p.Y > a.bottom()) continue;
-    const float d = std::abs(p.Y - Y);
-    if (d < R.Distance) {
-      R.Found = true;
-      R.Distance = d;
-      R.Index = FPointIndex[std::size_t(k)];
-      R.ThePoint = p;
-    }
-  }
-  if (R.Found) {
-    R.X = TransformX(R.Index, FXData->GetValue(R.Index));
-    R.Y = TransformY(R.Index, FYData->GetValue(R.Index));
-  }
-  return R.Found;
+  return NearestBy(
+      InsideY, [&](TRtPointF p) { return std::abs(p.Y - Y); }, R);
 }
 
 int TRtSeries::FindPoint(float X, float Y, float Delta) const {

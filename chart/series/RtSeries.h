@@ -213,7 +213,12 @@ class TRtSeries : public QObject, public IRtVectorListener, public IRtAxisSeries
   void CloseAreaPolygon();
   // Appends Pts (from Skip on) to the plotted points.
   void StorePoints(const TRtPlotPoints& Pts, std::size_t Skip);
-  // Data range of one direction (lo, hi) as steps 3-4 of the update.
+  // The first steps of an update: false when a vector or axis is missing, nothing is new, or
+  // too few pairs exist; sets FCount.
+  bool NeedsCalculation();
+  // Stores one direction's data range and tells its axis when it changed.
+  void StoreRange(bool X, double Lo, double Hi);
+  // Data range of one direction (lo, hi) from the statistics or a scan.
   void CollectRange(bool X, double& Lo, double& Hi) const;
   bool SymbolsVisible() const { return FPointSymbolSettings->Visible(); }
   bool DependsOnOtherSeries() const { return FDrawBandTo != nullptr; }
@@ -268,6 +273,8 @@ class TRtSeries : public QObject, public IRtVectorListener, public IRtAxisSeries
   void SettingsChanged();
   template <typename F>
   void WithSource(F&& Body) const;
+  template <typename Inside, typename Distance>
+  bool NearestBy(Inside&& In, Distance&& Dist, TRtNearestPointResult& R) const;
 };
 
 class TRtLineSeries : public TRtSeries {

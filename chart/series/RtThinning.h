@@ -87,7 +87,7 @@ void RtThinSymbols(const Src& s, int First, int Last, TRtPlotPoints& Out) {
 // Last; Last moves down while X(Last - 1) > AxisStop and Last - 1 > First (one pair outside each
 // end remains). X must be strictly ascending over First .. Last.
 template <typename XAt>
-void RtAscendingVisibleRange(XAt&& X, double AxisStart, double AxisStop, int& First, int& Last) {
+void RtAscendingVisibleRangeBy(XAt&& X, double AxisStart, double AxisStop, int& First, int& Last) {
   if (Last - First < 2) return;
   // Smallest k in First+1 .. Last with X(k) >= AxisStart (Last + 1 when none).
   int lo = First + 1, hi = Last + 1;
@@ -114,5 +114,5 @@ void RtAscendingVisibleRange(XAt&& X, double AxisStart, double AxisStop, int& Fi
 }
 inline void RtAscendingVisibleRange(const double* X, double AxisStart, double AxisStop, int& First,
                                     int& Last) {
-  RtAscendingVisibleRange([X](int i) { return X[i]; }, AxisStart, AxisStop, First, Last);
+  RtAscendingVisibleRangeBy([X](int i) { return X[i]; }, AxisStart, AxisStop, First, Last);
 }

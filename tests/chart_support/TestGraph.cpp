@@ -15,12 +15,10 @@ void TTestGraph::SetGeometry(int Width, int Height, int Left, int Right, int Top
   Area = QRectF(Left, Top, Width - Left - Right, Height - Top - Bottom);
 }
 
-void TTestGraph::CalculateAxes() {
-  TRtAxis::SetCalculationRunning(true);
+void TTestGraph::PlaceAxes() {
   const float areaW = float(W - MarginLeft - MarginRight);
   const float areaH = float(H - MarginTop - MarginBottom);
   for (TRtAxis* a : Axes()) {
-    a->RefreshFontSize();
     switch (a->Position()) {
       case TRtAxisPosition::Bottom:
         a->SetBounds(0, H - MarginBottom, W, MarginBottom);
@@ -39,6 +37,14 @@ void TTestGraph::CalculateAxes() {
         a->SetAxisLine(0, MarginTop, areaH);
         break;
     }
+  }
+}
+
+void TTestGraph::CalculateAxes() {
+  TRtAxis::SetCalculationRunning(true);
+  PlaceAxes();
+  for (TRtAxis* a : Axes()) {
+    a->RefreshFontSize();
     a->RoundCurrentRange();
     a->CalculateTicks();
   }
@@ -46,6 +52,7 @@ void TTestGraph::CalculateAxes() {
 }
 
 void TTestGraph::Poll() {
+  PlaceAxes();
   for (TRtSeries* s : RelatedSeries())
     if (s->AutoUpdate() && s->SeriesVisible()) {
       s->CheckDBVectors();

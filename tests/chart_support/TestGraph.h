@@ -52,6 +52,8 @@ class TTestGraph : public QObject, public TRtGraphBase {
   // primary Y axis on the left (an axis on the right sits at the right margin).
   void SetGeometry(int Width, int Height, int Left = 70, int Right = 70, int Top = 20,
                    int Bottom = 60);
+  // Element bounds and axis lines from the margins.
+  void PlaceAxes();
   // Polling step: series with AutoUpdate calculate, axes re-range.
   void Poll();
   // Layout of the axes and stale points for every series.
