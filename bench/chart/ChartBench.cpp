@@ -39,26 +39,28 @@ class TBenchGraph : public QObject, public TRtGraphBase {
   void SetScrollbarVisible(bool, bool) override {}
 };
 
-// A slow signal with sub-pixel noise and an occasional spike, ascending X.
-void FillSignal(TRtDoubleVector& x, TRtDoubleVector& y, int n) {
+// A slow signal with noise of NoisePixels on a 400-pixel axis over -1.5 .. 1.5 (sub-pixel by
+// default) and an occasional spike, ascending X.
+void FillSignal(TRtDoubleVector& x, TRtDoubleVector& y, int n, double NoisePixels = 0.13) {
   std::vector<double> xs(static_cast<std::size_t>(n)), ys(static_cast<std::size_t>(n));
   std::uint32_t r = 12345;
   for (int i = 0; i < n; ++i) {
     r = r * 1664525u + 1013904223u;
     xs[std::size_t(i)] = i;
-    ys[std::size_t(i)] =
-        std::sin(i * 6.0 / n) + ((r >> 8) % 1000) * 1e-6 + (i % 50000 == 0 ? 0.3 : 0);
+    ys[std::size_t(i)] = std::sin(i * 6.0 / n) +
+                         ((r >> 8) % 1000) * 1e-3 * NoisePixels * 3.0 / 400 +
+                         (i % 50000 == 0 ? 0.3 : 0);
   }
   x.AddRange(std::span<const double>(xs));
   y.AddRange(std::span<const double>(ys));
 }
 
 struct TScene {
-  explicit TScene(int n, bool symbols) {
+  explicit TScene(int n, bool symbols, double NoisePixels = 0.13) {
     xa.SetGraph(&g);
     ya.SetPosition(TRtAxisPosition::Left);
     ya.SetGraph(&g);
-    FillSignal(vx, vy, n);
+    FillSignal(vx, vy, n, NoisePixels);
     series = symbols ? std::make_unique<TRtPointSeries>() : std::make_unique<TRtLineSeries>();
     series->SetXAxis(&xa);
     series->SetYAxis(&ya);
@@ -80,9 +82,9 @@ struct TScene {
   std::unique_ptr<TRtSeries> series;
 };
 
-void Thinning(benchmark::State& state, bool symbols) {
+void Thinning(benchmark::State& state, bool symbols, double NoisePixels = 0.13) {
   const int n = int(state.range(0));
-  TScene scene(n, symbols);
+  TScene scene(n, symbols, NoisePixels);
   for (auto _ : state) {
     scene.series->PointsModified();
     scene.series->CalculatePoints();
@@ -102,6 +104,12 @@ BENCHMARK(BM_LineCalculatePoints)
     ->Arg(5000000)
     ->Arg(10000000)
     ->Unit(benchmark::kMillisecond);
+
+// Noise of three pixels: every turning point more than a pixel away stays (most of the pairs).
+void BM_LineCalculatePointsNoisy(benchmark::State& state) {
+  Thinning(state, false, 3);
+}
+BENCHMARK(BM_LineCalculatePointsNoisy)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_SymbolCalculatePoints(benchmark::State& state) {
   Thinning(state, true);
