@@ -6,12 +6,6 @@
 
 #include <cstdlib>
 
-// Leaks inside the system's font configuration library (its caches live for the process) are
-// not ours to mend.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QGuiApplication app(argc, argv);

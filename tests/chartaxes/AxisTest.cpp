@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "TestGraph.h"
+#include "UndoProbe.h"
 #include "chart/axes/RtAxis.h"
 #include "platform/FormatSettings.h"
 #include "tests/support/ScopedFormatSettings.h"
@@ -342,6 +343,28 @@ TEST(RtAxisGraphTest, ForeColourCarriesTheTickColoursThatFollowIt) {
   a.SetForeColor(RtColors::Green);
   EXPECT_EQ(a.TickColor(), RtColors::Red);
   EXPECT_EQ(a.MajorTickColor(), RtColors::Green);
+}
+
+TEST(RtAxisGraphTest, RangeSettersRecordGroupsAndSingleChanges) {
+  ZK_SKIP_WITHOUT_UNDO();
+  TRtUndoStack stack;
+  TTestGraph g;
+  g.Undo = &stack;
+  TRtAxis a;
+  a.SetGraph(&g);
+  EXPECT_EQ(a.UndoStack(), &stack);
+  a.SetStart(3);
+  a.SetStart(3);
+  EXPECT_EQ(stack.UndoCount(), 1);
+  EXPECT_EQ(stack.UndoList().value(0), "Axis range start");
+  a.SetStopEnd(TRtAxisEnd::MovingSlit);
+  EXPECT_EQ(stack.UndoCount(), 2);
+  EXPECT_EQ(stack.UndoList().value(0), "Auto ranging mode of axis stop");
+  a.SetMovingSlitIncrement(5);
+  EXPECT_EQ(stack.UndoList().value(0), "Incement to move axis range");
+  a.SetScaling(TRtAxisScaling::DateTime);
+  EXPECT_EQ(stack.UndoList().value(0), "Axis scaling");
+  EXPECT_EQ(stack.UndoCount(), 4);
 }
 
 TEST(RtAxisGraphTest, PublishedPropertiesCarryTheirNames) {

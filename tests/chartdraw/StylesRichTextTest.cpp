@@ -5,6 +5,7 @@
 #include <set>
 
 #include "Pixels.h"
+#include "UndoProbe.h"
 #include "chart/draw/RtHatch.h"
 #include "chart/draw/RtRichText.h"
 #include "chart/draw/RtStyles.h"
@@ -72,6 +73,29 @@ TEST(RtStylesTest, SettersNormaliseClampAndNotifyOnlyOnChange) {
   TRtPointSymbolSettings sym;
   EXPECT_FLOAT_EQ(sym.Size(), 11);
   EXPECT_EQ(sym.PointSymbol(), TRtPointSymbol::Circle);
+}
+
+TEST(RtStylesTest, ChangesAreRecordedOnceWithTheirDescriptions) {
+  ZK_SKIP_WITHOUT_UNDO();
+  TRtUndoStack stack;
+  TRtPointSymbolSettings sym;
+  sym.SetUndoStack(&stack);
+  sym.SetSize(8);
+  sym.SetSize(8);
+  EXPECT_EQ(stack.UndoCount(), 1);
+  EXPECT_EQ(stack.UndoList().value(0), "Point symbol size");
+  TRtLineSettings line;
+  line.SetUndoStack(&stack);
+  line.Gradient()->SetLinearAngle(45);
+  EXPECT_EQ(stack.UndoList().value(0), "Linear gradient angle");
+  line.SetVisible(false);
+  EXPECT_EQ(stack.UndoList().value(0), "Line visible");
+  EXPECT_EQ(stack.UndoCount(), 3);
+  // The font records its whole look as one group.
+  TRtFont f;
+  f.PushToUndoStack(&stack, "Axis label font");
+  EXPECT_EQ(stack.UndoCount(), 4);
+  EXPECT_EQ(stack.UndoList().value(0), "Axis label font");
 }
 
 TEST(RtStylesTest, PenCarriesWidthDashAndColourOrGradient) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "SeriesFixture.h"
+#include "UndoProbe.h"
 
 namespace {
 
@@ -174,16 +175,36 @@ TEST_F(RtSeriesTest, SettersRecordNothingWhenUnchangedAndNotifyTheGraph) {
 }
 
 TEST_F(RtSeriesTest, SameCaptionTwiceRecordsOneUndoEntry) {
+  ZK_SKIP_WITHOUT_UNDO();
   TRtUndoStack stack;
-  stack.PushProperty(&stack, "probe", "Enabled");
-  if (!stack.CanUndo()) GTEST_SKIP() << "the undo stack records nothing yet";
-  stack.Clear();
   TRtLineSeries s;
   s.SetUndoStack(&stack);
   s.SetCaption("Rate of change");
   s.SetCaption("Rate of change");
   EXPECT_EQ(stack.UndoCount(), 1);
   EXPECT_EQ(stack.UndoList().value(0), "Series caption");
+}
+
+TEST_F(RtSeriesTest, SeriesTakesTheGraphsUndoStackAndRecordsReferences) {
+  ZK_SKIP_WITHOUT_UNDO();
+  TRtUndoStack stack;
+  g.Undo = &stack;
+  TRtLinearRegression r;
+  Bind(r, &vx, &vy);
+  EXPECT_EQ(r.UndoStack(), &stack);
+  const int n = stack.UndoCount();
+  r.SetCalculationStart(5);
+  r.SetCalculationStart(5);
+  EXPECT_EQ(stack.UndoCount(), n + 1);
+  EXPECT_EQ(stack.UndoList().value(0), "Function series calculation start");
+  r.SetAutoStart(false);
+  r.SetAutoStart(true);  // a group with the start value it overwrites
+  EXPECT_EQ(stack.UndoCount(), n + 3);
+  EXPECT_EQ(stack.UndoList().value(0), "Function series calculation start auto");
+  r.SetOffset(2);  // not recorded while the offset is free
+  EXPECT_EQ(stack.UndoCount(), n + 3);
+  r.SetXData(nullptr);
+  EXPECT_EQ(stack.UndoList().value(0), "Series X-data reference");
 }
 
 TEST_F(RtSeriesTest, DefaultCaptionsAreUniqueAmongTheOwnersComponents) {
