@@ -49,6 +49,10 @@ TEST(RtAxisMathTest, MovingWindowStepsWholeIncrements) {
   RtMovingWindow(0, 60, 20, 30, 125, lo, hi);
   EXPECT_EQ(lo, 80);
   EXPECT_EQ(hi, 140);
+  // A window whose start would land exactly on the oldest value keeps the origin.
+  RtMovingWindow(0, 60, 20, 20, 61, lo, hi);
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 80);
   // Data that all lie inside the first window leave the start at the origin.
   RtMovingWindow(10, 60, 20, 50, 65, lo, hi);
   EXPECT_EQ(lo, 10);

@@ -109,6 +109,8 @@ TEST(RtRegressionCalcTest, FailureBranches) {
   Fill(y, {4});
   EXPECT_EQ(MathError(c), "");
   EXPECT_DOUBLE_EQ(c.Slope, 2);
+  EXPECT_DOUBLE_EQ(c.VarianceX, 0.5);  // Sxx / (Sw - 1) with Sw = 2
+  EXPECT_DOUBLE_EQ(c.VarianceY, 2);
   EXPECT_EQ(c.DeltaSlope, 0);
   EXPECT_EQ(c.DeltaOffset, 0);
   EXPECT_EQ(c.SumOfResiduals, 0);

@@ -113,6 +113,15 @@ TEST_F(RtRenderTest, HatchedAreaFillsDownToTheBaseline) {
   EXPECT_GT(yellow, 1000);
   const QRect above(int(x.NumberToWorld(2)), int(y.NumberToWorld(9.8)), 60, 5);
   EXPECT_EQ(CountPixels(img, above, [](QRgb c) { return c == 0xFF0000FFu; }), 0);
+  // The polygon is closed half a pixel above the row of 0 ...
+  ASSERT_EQ(s.AreaPointCount(), 4);
+  EXPECT_FLOAT_EQ(s.Points()[2].Y, y.NumberToWorld(0) - 0.5f);
+  EXPECT_FLOAT_EQ(s.Points()[2].X, s.Points()[1].X);
+  EXPECT_FLOAT_EQ(s.Points()[3].X, s.Points()[0].X);
+  // ... or of the axis start when that is above 0.
+  y.SetStart(5);
+  g.Render();
+  EXPECT_FLOAT_EQ(s.Points()[3].Y, y.NumberToWorld(5) - 0.5f);
 }
 
 TEST_F(RtRenderTest, PictureOfSeriesAxesAndLabels) {

@@ -94,6 +94,29 @@ TEST_F(RtSeriesTest, MinimumPairsLineTwoSymbolsOne) {
   vy.Add(3);
   Update();
   EXPECT_EQ(line.PointCount(), 2);
+  // Only the upper ends moved: both ranges follow.
+  EXPECT_EQ(points.XStart(), 1);
+  EXPECT_EQ(points.XStop(), 2);
+  EXPECT_EQ(points.YStop(), 3);
+}
+
+TEST_F(RtSeriesTest, LastCountNoticeLowersBothWatermarks) {
+  TRtPointSeries s;
+  Fill(vx, {0, 1, 2, 3});
+  Fill(vy, {0, 1, 2, 3});
+  Bind(s, &vx, &vy);
+  Update();
+  ASSERT_EQ(s.LastCount(), 4);
+  ASSERT_EQ(s.LastPointsCount(), 4);
+  s.SetLastCount(6);  // never raises
+  EXPECT_EQ(s.LastCount(), 4);
+  s.SetLastCount(2);
+  EXPECT_EQ(s.LastCount(), 2);
+  EXPECT_EQ(s.LastPointsCount(), 2);
+  // Marking an outlier recounts: the ranges are taken again without it.
+  vy.AddOutlier(3);
+  Update();
+  EXPECT_EQ(s.YStop(), 2);
 }
 
 TEST_F(RtSeriesTest, HitTestsOnlyOnCurrentPoints) {

@@ -52,6 +52,10 @@ TEST(RtThinningTest, NearPointsAreSkippedButTheLastIsAlwaysKept) {
   TPoints two;
   two.p = {{0, 0}, {0.2f, 0.2f}};
   EXPECT_EQ(ThinLine(two), (std::vector<int>{0, 1}));
+  // No look-ahead from the second-to-last pair: three rising points in one column all stay.
+  TPoints three;
+  three.p = {{0, 0}, {0.1f, 5}, {0.2f, 10}};
+  EXPECT_EQ(ThinLine(three), (std::vector<int>{0, 1, 2}));
   TPoints one;
   one.p = {{3, 3}};
   EXPECT_EQ(ThinLine(one), (std::vector<int>{0}));
