@@ -111,6 +111,29 @@ void BM_LineCalculatePointsNoisy(benchmark::State& state) {
 }
 BENCHMARK(BM_LineCalculatePointsNoisy)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// The program's case: X is wall-clock time in days (one pair a second from December 2026).
+void BM_LineCalculatePointsDateTime(benchmark::State& state) {
+  const int n = int(state.range(0));
+  TScene scene(n, false);
+  std::vector<double> t(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) t[std::size_t(i)] = 46365.0 + i / 86400.0;
+  scene.vx.Clear(false);
+  scene.vx.AddRange(std::span<const double>(t));
+  scene.series->Calculate();
+  scene.xa.SetScaling(TRtAxisScaling::DateTime);
+  scene.xa.SetStartStop(t.front(), t.back());
+  scene.xa.CalculateTicks();
+  for (auto _ : state) {
+    scene.series->PointsModified();
+    scene.series->CalculatePoints();
+    benchmark::DoNotOptimize(scene.series->PointCount());
+  }
+  state.counters["points"] = scene.series->PointCount();
+  state.counters["ns_per_pair"] = benchmark::Counter(
+      double(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LineCalculatePointsDateTime)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 void BM_SymbolCalculatePoints(benchmark::State& state) {
   Thinning(state, true);
 }

@@ -24,8 +24,11 @@ double RtRoundDownToGrid(int e, double part, double v);
 // Mantissa digits of |x| at 16 significant digits without trailing zeros (0.2 -> 1, 2.5 -> 2).
 int RtSignificantDigits(double x);
 
-// a - b for date-time values, also before 30 Dec 1899 (whose fraction counts forward).
+// a - b for date-time values, also before 30 Dec 1899 (whose fraction counts forward). Two
+// values from 30 Dec 1899 on are plain numbers of days (and their difference is exact when they
+// lie within a factor of two); only earlier values need the split into day and time.
 inline double RtDaySpan(double a, double b) {
+  if (a >= 0 && b >= 0) return a - b;
   double ia, ib;
   const double fa = std::modf(std::abs(a), &ia);
   const double fb = std::modf(std::abs(b), &ib);
