@@ -21,7 +21,14 @@
 //   TRtAxis::Calculate() does a stand-alone version of this for an axis without a graph.
 // - Paint: series PaintGr in layer order (clip to the drawing area as needed), axes PaintGr
 //   translated to their element position, series DrawSymbols, legends.
-// - Destruction notices: series and axes remove themselves from the lists when destroyed.
+// - Destruction notices: series and axes remove themselves from the lists when destroyed. Hold
+//   the primary axes and the undo stack in QPointer: a series asks for PrimaryYAxis() while it
+//   handles an axis's destroyed signal, when a QPointer to that axis already reads null.
+// - Membership: TRtAxis::SetGraph(graph) makes an axis an element of the graph (the form's
+//   design does this for every axis); a series joins the graph of its Y axis by itself once it
+//   has both axes and a vector, and leaves it when it loses them.
+// - Undo: axes and series take the graph's UndoStack() when they join and have none; the
+//   graph's UndoStack setter hands a new stack to them (TRtAxis/TRtSeries::SetUndoStack).
 #pragma once
 
 #include <QObject>
