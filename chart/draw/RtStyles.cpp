@@ -327,7 +327,19 @@ bool TRtFont::FamilyKnown(const QString& Family) {
   return QFontDatabase::hasFamily(Family);
 }
 
+void RtInstallFontSubstitutes() {
+  // fontconfig gives the metric-compatible Liberation fonts for Arial and Times New Roman; for
+  // Tahoma it would take DejaVu Sans, which runs about a tenth wider: Liberation Sans is closer.
+  static const bool installed = [] {
+    if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+      QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
+    return true;
+  }();
+  (void)installed;
+}
+
 QFont TRtFont::ToQFont() const {
+  RtInstallFontSubstitutes();
   QFont f(FamilyKnown(FName) ? FName : QStringLiteral("Arial"));
   const float size = GetSize();
   f.setPointSizeF(size == 0 ? 1.0 : std::abs(size));

@@ -291,6 +291,9 @@ class TRtAxisArrowPoint : public TRtStyleObject {
   float FPointHeight = 3;
 };
 
+// Maps the families the chart names onto the closest installed fonts (once per process).
+void RtInstallFontSubstitutes();
+
 // A font with a fill colour, an optional gradient fill, a fractional size and a draw effect.
 class TRtFont : public TRtStyleObject {
   Q_OBJECT

@@ -132,6 +132,12 @@ TEST(RtFontTest, UnknownNameFallsBackToArialAndZeroSizeToOnePoint) {
   EXPECT_DOUBLE_EQ(q.pointSizeF(), 1);
   f.SetName("Times New Roman");
   EXPECT_EQ(f.ToQFont().family(), "Times New Roman");
+  // The form's Tahoma resolves to an installed sans-serif font.
+  f.SetName("Tahoma");
+  f.SetSize(8);
+  const QFontInfo tahoma(f.ToQFont());
+  EXPECT_FALSE(tahoma.family().isEmpty());
+  EXPECT_NE(tahoma.family(), "Liberation Serif");
   // The fill colour's RGB part is mirrored by Color.
   f.SetFillColor(0x80123456);
   EXPECT_EQ(f.Color(), 0x00123456u);
@@ -164,6 +170,16 @@ TEST(RtHatchTest, FiftyThreeDistinctPatternsDrawnPixelExact) {
     EXPECT_LT(bits, 64) << s;
   }
   EXPECT_EQ(seen.size(), 53u);
+  // A sheet of all styles to look at: 9 by 6 swatches of 40 x 24 pixels.
+  QImage sheet(9 * 44, 6 * 28, QImage::Format_ARGB32);
+  sheet.fill(Qt::white);
+  {
+    QPainter p(&sheet);
+    for (int s = 0; s <= RtDraw::RtHatchStyleCount; ++s)
+      p.fillRect(QRect((s % 9) * 44 + 2, (s / 9) * 28 + 2, 40, 24),
+                 RtHatchBrush(TRtAreaStyle(s), RtColors::Black, 0xFFFFFFC0));
+  }
+  SavePng(sheet, "hatch-styles");
   // The brush repeats the tile from the origin: pixel (x, y) is fore exactly where the bit is set.
   QImage img(16, 16, QImage::Format_ARGB32);
   img.fill(Qt::white);
