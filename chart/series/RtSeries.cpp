@@ -7,6 +7,23 @@
 
 #include "chart/draw/RtSymbols.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+
+namespace {
+__attribute__((target("avx"))) void ZeroUpper() {
+  _mm256_zeroupper();
+}
+}  // namespace
+
+void RtClearUpperVectorState() {
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx) ZeroUpper();
+}
+#else
+void RtClearUpperVectorState() {}
+#endif
+
 namespace {
 
 QString RightTrimmed(const QString& s) {
@@ -547,6 +564,7 @@ void TRtSeries::CalculatePoints() {
     FPointCount = 0;
   }
   if (FCount > 0 && FXData && FYData && FXAxis && FYAxis) {
+    RtClearUpperVectorState();
     TRtPlotPoints pts;
     int first, last;
     if (SymbolsVisible()) {

@@ -9,6 +9,12 @@
 
 #include "chart/data/RtVectors.h"
 
+// Clears the upper halves of the vector registers (x86-64 with AVX; nothing elsewhere). Library
+// code that uses wide vector instructions and returns without clearing them (some font and raster
+// paths do) leaves a state in which every ordinary scalar floating-point instruction after it
+// runs several times slower on recent processors; the long loops call this once before they start.
+void RtClearUpperVectorState();
+
 struct TRtPlotPoints {
   std::vector<TRtPointF> Points;
   std::vector<int> Index;
