@@ -112,6 +112,7 @@ void TRtLinearRegressionCalculation::ForEachValid(F&& f) const {
 void TRtLinearRegressionCalculation::Calculate() {
   if (!XData) throw ERtMathError("No X vector defined for calculation");
   if (!YData) throw ERtMathError("No Y vector defined for calculation");
+  RtClearUpperVectorState();
   Slope = AverageX = AverageY = VarianceX = VarianceY = Probability = Correlation = SumOfResiduals =
       0;
   DeltaSlope = -RtMaxDouble;
