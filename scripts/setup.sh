@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   socat python3 python3-pymodbus python3-serial-asyncio libmodbus-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation
   locales
   xvfb xdotool x11-utils
 )

@@ -1,0 +1,386 @@
+#include <QMetaProperty>
+
+#include <memory>
+
+#include "SeriesFixture.h"
+#include "UndoProbe.h"
+
+namespace {
+
+using RtSeriesTest = SeriesFixture;
+
+TEST_F(RtSeriesTest, BindingAttachesToTheYAxisGraph) {
+  TRtLineSeries s;
+  EXPECT_EQ(s.Graph(), nullptr);
+  s.SetXAxis(&x);
+  s.SetYAxis(&y);
+  EXPECT_EQ(s.Graph(), nullptr);  // no vector yet
+  s.SetYData(&vy);
+  EXPECT_EQ(s.Graph(), &g);
+  EXPECT_TRUE(g.HasSeries(&s));
+  EXPECT_EQ(x.RelatedSeries().size(), 1u);
+  EXPECT_EQ(s.XData(), nullptr);  // the indexer stands in
+  EXPECT_NE(s.XVector(), nullptr);
+  // Dropping the only vector detaches again.
+  s.SetYData(nullptr);
+  EXPECT_EQ(s.Graph(), nullptr);
+  EXPECT_FALSE(g.HasSeries(&s));
+  EXPECT_TRUE(x.RelatedSeries().empty());
+  EXPECT_EQ(s.XVector(), nullptr);
+}
+
+TEST_F(RtSeriesTest, OnlyYDataPlotsAgainstTheIndex) {
+  TRtLineSeries s;
+  Fill(vy, {5, 7, 6, 9});
+  Bind(s, nullptr, &vy);
+  Update();
+  EXPECT_EQ(s.XStart(), 0);
+  EXPECT_EQ(s.XStop(), 3);
+  EXPECT_EQ(s.YStart(), 5);
+  EXPECT_EQ(s.YStop(), 9);
+  ASSERT_EQ(s.PointCount(), 4);
+  EXPECT_FLOAT_EQ(s.Points()[2].X, x.NumberToWorld(2));
+  EXPECT_FLOAT_EQ(s.Points()[2].Y, y.NumberToWorld(6));
+}
+
+TEST_F(RtSeriesTest, VectorsOfDifferentLengthUseTheShorter) {
+  TRtLineSeries s;
+  Fill(vx, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Fill(vy, {3, 1, 4, 1, 5});
+  Bind(s, &vx, &vy);
+  Update();
+  EXPECT_EQ(s.Count(), 5);
+  EXPECT_EQ(s.XStart(), 0);
+  EXPECT_EQ(s.XStop(), 4);  // the scan covers only the pairs
+  EXPECT_EQ(s.PointCount(), 5);
+}
+
+TEST_F(RtSeriesTest, OutliersAreNeitherDrawnNorRanged) {
+  TRtPointSeries s;
+  Fill(vx, {0, 1, 2, 3, 4, 5, 6});
+  Fill(vy, {-500, 1, 1000, 3, 4, 5, 800});
+  vy.AddOutlier(0);
+  vy.AddOutlier(2);
+  vy.AddOutlier(6);
+  Bind(s, &vx, &vy);
+  Update();
+  EXPECT_EQ(s.YStart(), 1);
+  EXPECT_EQ(s.YStop(), 5);
+  std::vector<int> idx(s.PointIndex().begin(), s.PointIndex().end());
+  EXPECT_EQ(idx, (std::vector<int>{1, 3, 4, 5}));
+  EXPECT_FALSE(s.HasValuesAt(2));
+  // Shown when asked for.
+  s.SetOutliersVisible(true);
+  Update();
+  EXPECT_EQ(s.YStop(), 1000);
+  EXPECT_EQ(s.PointCount(), 7);
+}
+
+TEST_F(RtSeriesTest, MinimumPairsLineTwoSymbolsOne) {
+  TRtLineSeries line;
+  Fill(vx, {1});
+  Fill(vy, {1});
+  Bind(line, &vx, &vy);
+  Update();
+  EXPECT_EQ(line.MinCount(), 2);
+  EXPECT_LE(line.PointCount(), 1);  // nothing to draw a line through
+  TRtPointSeries points;
+  Bind(points, &vx, &vy);
+  Update();
+  EXPECT_EQ(points.MinCount(), 1);
+  EXPECT_EQ(points.PointCount(), 1);
+  EXPECT_EQ(points.XStart(), 1);
+  vx.Add(2);
+  vy.Add(3);
+  Update();
+  EXPECT_EQ(line.PointCount(), 2);
+  // Only the upper ends moved: both ranges follow.
+  EXPECT_EQ(points.XStart(), 1);
+  EXPECT_EQ(points.XStop(), 2);
+  EXPECT_EQ(points.YStop(), 3);
+}
+
+TEST_F(RtSeriesTest, LastCountNoticeLowersBothWatermarks) {
+  TRtPointSeries s;
+  Fill(vx, {0, 1, 2, 3});
+  Fill(vy, {0, 1, 2, 3});
+  Bind(s, &vx, &vy);
+  Update();
+  ASSERT_EQ(s.LastCount(), 4);
+  ASSERT_EQ(s.LastPointsCount(), 4);
+  s.SetLastCount(6);  // never raises
+  EXPECT_EQ(s.LastCount(), 4);
+  s.SetLastCount(2);
+  EXPECT_EQ(s.LastCount(), 2);
+  EXPECT_EQ(s.LastPointsCount(), 2);
+  // Marking an outlier recounts: the ranges are taken again without it.
+  vy.AddOutlier(3);
+  Update();
+  EXPECT_EQ(s.YStop(), 2);
+}
+
+TEST_F(RtSeriesTest, HitTestsOnlyOnCurrentPoints) {
+  TRtPointSeries s;
+  Fill(vx, {0, 5, 10});
+  Fill(vy, {0, 5, 10});
+  Bind(s, &vx, &vy);
+  Update();
+  const TRtPointF p = s.Points()[1];
+  EXPECT_EQ(s.FindPoint(p.X + 3, p.Y - 3), 1);  // within the symbol size
+  EXPECT_EQ(s.FindPoint(p.X + 30, p.Y), -1);
+  TRtNearestPointResult r;
+  ASSERT_TRUE(s.NearestPoint(QPointF(p.X + 3, p.Y + 4), r));
+  EXPECT_EQ(r.Index, 1);
+  EXPECT_FLOAT_EQ(r.Distance, 5);
+  EXPECT_EQ(r.Y, 5);
+  ASSERT_TRUE(s.NearestX(p.X - 1, r));
+  EXPECT_EQ(r.Index, 1);
+  // A data change makes the points stale: nothing is found until they are recomputed.
+  vy.SetValue(1, 6);
+  EXPECT_EQ(s.FindPoint(p.X, p.Y), -1);
+  EXPECT_FALSE(s.NearestPoint(QPointF(p.X, p.Y), r));
+  EXPECT_FALSE(r.Found);
+}
+
+TEST_F(RtSeriesTest, VisibleRangeSkipsPairsOutsideAscendingX) {
+  TRtLineSeries s;
+  for (int i = 0; i < 1000; ++i) {
+    vx.Add(i);
+    vy.Add(i % 7);
+  }
+  Bind(s, &vx, &vy);
+  Update();
+  x.SetStartEnd(TRtAxisEnd::Fixed);
+  x.SetStopEnd(TRtAxisEnd::Fixed);
+  x.SetEndRounding(TRtAxisEndRounding::RndNothing);
+  x.SetStartStop(100.5, 200.5);
+  g.Layout();
+  int first, last;
+  ASSERT_TRUE(s.GetVisibleRange(0, first, last));
+  EXPECT_EQ(first, 100);
+  EXPECT_EQ(last, 201);
+  s.CalculatePoints();
+  EXPECT_EQ(s.PointIndex().front(), 100);
+  EXPECT_EQ(s.PointIndex().back(), 201);
+  // Outlier runs at both ends are left out.
+  for (int i : {0, 1, 2, 997, 998, 999}) vy.AddOutlier(i);
+  x.SetStartStop(-10, 2000);
+  g.Layout();
+  ASSERT_TRUE(s.GetVisibleRange(0, first, last));
+  EXPECT_EQ(first, 3);
+  EXPECT_EQ(last, 996);
+}
+
+TEST_F(RtSeriesTest, SettersRecordNothingWhenUnchangedAndNotifyTheGraph) {
+  TRtLineSeries s;
+  Fill(vy, {1, 2});
+  Bind(s, nullptr, &vy);
+  s.SetCaption("Sensor Voltage  ");
+  EXPECT_EQ(s.Caption(), "Sensor Voltage");
+  EXPECT_EQ(s.ToString(), "Sensor Voltage");
+  const int legends = g.LegendsModifiedCount;
+  s.SetIncludeInLegend(false);
+  EXPECT_EQ(g.LegendsModifiedCount, legends + 1);
+  s.SetIncludeInLegend(false);
+  EXPECT_EQ(g.LegendsModifiedCount, legends + 1);
+  const int modified = g.ModifiedCount;
+  s.SetLayer(3);
+  EXPECT_EQ(g.ModifiedCount, modified + 1);
+  s.SetLayer(3);
+  EXPECT_EQ(g.ModifiedCount, modified + 1);
+  // Hiding the series re-ranges both axes.
+  Update();
+  EXPECT_FALSE(x.RedoRange());
+  s.SetVisible(false);
+  EXPECT_FALSE(s.SeriesVisible());
+  EXPECT_TRUE(x.RedoRange());
+  EXPECT_TRUE(y.RedoRange());
+}
+
+TEST_F(RtSeriesTest, SameCaptionTwiceRecordsOneUndoEntry) {
+  ZK_SKIP_WITHOUT_UNDO();
+  TRtUndoStack stack;
+  TRtLineSeries s;
+  s.SetUndoStack(&stack);
+  s.SetCaption("Rate of change");
+  s.SetCaption("Rate of change");
+  EXPECT_EQ(stack.UndoCount(), 1);
+  EXPECT_EQ(stack.UndoList().value(0), "Series caption");
+}
+
+TEST_F(RtSeriesTest, SeriesTakesTheGraphsUndoStackAndRecordsReferences) {
+  ZK_SKIP_WITHOUT_UNDO();
+  TRtUndoStack stack;
+  g.Undo = &stack;
+  TRtLinearRegression r;
+  Bind(r, &vx, &vy);
+  EXPECT_EQ(r.UndoStack(), &stack);
+  const int n = stack.UndoCount();
+  r.SetCalculationStart(5);
+  r.SetCalculationStart(5);
+  EXPECT_EQ(stack.UndoCount(), n + 1);
+  EXPECT_EQ(stack.UndoList().value(0), "Function series calculation start");
+  r.SetAutoStart(false);
+  r.SetAutoStart(true);  // a group with the start value it overwrites
+  EXPECT_EQ(stack.UndoCount(), n + 3);
+  EXPECT_EQ(stack.UndoList().value(0), "Function series calculation start auto");
+  r.SetOffset(2);  // not recorded while the offset is free
+  EXPECT_EQ(stack.UndoCount(), n + 3);
+  r.SetXData(nullptr);
+  EXPECT_EQ(stack.UndoList().value(0), "Series X-data reference");
+}
+
+TEST_F(RtSeriesTest, DefaultCaptionsAreUniqueAmongTheOwnersComponents) {
+  QObject owner;
+  auto* a = new TRtLineSeries(&owner);
+  a->setObjectName("RtLineSeries1");
+  auto* b = new TRtLineSeries(&owner);
+  auto* p = new TRtPointSeries(&owner);
+  EXPECT_EQ(a->Caption(), "RtLineSeries1");
+  EXPECT_EQ(b->Caption(), "RtLineSeries2");
+  EXPECT_EQ(p->Caption(), "RtPointSeries1");
+  EXPECT_TRUE(p->PointSymbol()->Visible());
+  EXPECT_FALSE(b->PointSymbol()->Visible());
+}
+
+TEST_F(RtSeriesTest, ReferencesGoingAwayAreForgotten) {
+  TRtPointSeries s;
+  Fill(vy, {1, 2, 3});
+  {
+    TRtDoubleVector tmp;
+    Fill(tmp, {1, 2, 3});
+    Bind(s, &tmp, &vy);
+    EXPECT_EQ(s.XData(), &tmp);
+  }
+  // The X vector went: the indexer stands in.
+  EXPECT_EQ(s.XData(), nullptr);
+  EXPECT_NE(s.XVector(), nullptr);
+  EXPECT_EQ(s.Graph(), &g);
+  Update();
+  EXPECT_EQ(s.XStop(), 2);
+  {
+    TRtUndoStack stack;
+    s.SetUndoStack(&stack);
+  }
+  EXPECT_EQ(s.UndoStack(), nullptr);
+  s.SetCaption("after the stack");  // no dangling stack
+  {
+    TRtLineSeries partner;
+    s.SetMergeLegendItemWith(&partner);
+    s.SetDrawBandTo(&partner);
+  }
+  EXPECT_EQ(s.MergeLegendItemWith(), nullptr);
+  EXPECT_EQ(s.DrawBandTo(), nullptr);
+  {
+    auto axis = std::make_unique<TRtAxis>();
+    axis->SetGraph(&g);
+    s.SetYAxis(axis.get());
+    EXPECT_EQ(s.Graph(), &g);
+  }
+  EXPECT_EQ(s.YAxis(), nullptr);
+  EXPECT_EQ(s.Graph(), nullptr);
+  EXPECT_FALSE(g.HasSeries(&s));
+  EXPECT_EQ(std::count(x.RelatedSeries().begin(), x.RelatedSeries().end(),
+                       static_cast<IRtAxisSeries*>(&s)),
+            0);
+}
+
+TEST(RtSeriesGraphTest, GraphGoingAwayIsForgotten) {
+  TRtAxis x, y;
+  TRtDoubleVector v;
+  v.Add(1);
+  v.Add(2);
+  TRtLineSeries s;
+  {
+    TTestGraph g;
+    x.SetGraph(&g);
+    y.SetGraph(&g);
+    s.SetXAxis(&x);
+    s.SetYAxis(&y);
+    s.SetYData(&v);
+    EXPECT_EQ(s.Graph(), &g);
+  }
+  EXPECT_EQ(s.Graph(), nullptr);
+  EXPECT_EQ(s.XAxis(), nullptr);
+  s.Invalidate();
+  s.SetVisible(false);
+  // A series destroyed before its vector leaves the vector's listeners.
+  {
+    TRtLineSeries t;
+    t.SetYData(&v);
+    EXPECT_EQ(v.RelatedSeries().size(), 2u);
+  }
+  EXPECT_EQ(v.RelatedSeries().size(), 1u);
+}
+
+TEST_F(RtSeriesTest, ItemHeightAndExtraSpace) {
+  TRtPointSeries s;
+  Fill(vx, {1, 2});
+  Fill(vy, {1, 2});
+  Bind(s, &vx, &vy);
+  s.Line()->SetWidth(2.4f);
+  s.PointSymbol()->SetSize(8);
+  EXPECT_EQ(s.GetItemHeight(), 10);
+  s.Area()->SetVisible(true);
+  EXPECT_EQ(s.GetItemHeight(), 10);
+  s.PointSymbol()->SetSize(4);
+  EXPECT_EQ(s.GetItemHeight(), 8);
+  EXPECT_FLOAT_EQ(s.ExtraSpaceAt(0), (4 + 1) / 2.0f + 1);
+  s.PointSymbol()->SetVisible(false);
+  EXPECT_EQ(s.ExtraSpaceAt(0), 0);
+}
+
+TEST_F(RtSeriesTest, GetYInterpolatesBetweenNeighbours) {
+  TRtLineSeries s;
+  Fill(vx, {0, 10, 20});
+  Fill(vy, {0, 100, 50});
+  Bind(s, &vx, &vy);
+  EXPECT_DOUBLE_EQ(s.GetY(5), 50);
+  EXPECT_DOUBLE_EQ(s.GetY(15), 75);
+  EXPECT_DOUBLE_EQ(s.GetY(20), 50);
+}
+
+TEST(RtSeriesPropertiesTest, PublishedNamesForPersistenceAndUndo) {
+  TRtPointSeries p;
+  const QMetaObject* m = p.metaObject();
+  for (const char* n : {"Visible", "Caption", "IncludeInLegend", "MergeLegendItemWith", "Layer",
+                        "AutoUpdate", "OutliersVisible", "XAxis", "YAxis", "XData", "YData", "Line",
+                        "Area", "DrawBandTo", "PointSymbol"})
+    EXPECT_GE(m->indexOfProperty(n), 0) << n;
+  TRtLinearRegression r;
+  const QMetaObject* rm = r.metaObject();
+  for (const char* n : {"Weight",
+                        "AutoStart",
+                        "AutoStop",
+                        "CalculationStart",
+                        "CalculationStop",
+                        "ClipYValues",
+                        "FixedOffset",
+                        "Offset",
+                        "DisplayAutoStart",
+                        "DisplayAutoStop",
+                        "DisplayStart",
+                        "DisplayStop",
+                        "CoupleCalculationAndDisplay",
+                        "Slope",
+                        "DeltaSlope",
+                        "DeltaOffset",
+                        "AverageX",
+                        "AverageY",
+                        "VarianceX",
+                        "VarianceY",
+                        "Probability",
+                        "Correlation",
+                        "SumOfResiduals"})
+    EXPECT_GE(rm->indexOfProperty(n), 0) << n;
+  // Sub-objects and references read back as objects.
+  QObject* line = p.property("Line").value<QObject*>();
+  ASSERT_NE(line, nullptr);
+  EXPECT_TRUE(line->setProperty("Width", 4.0f));
+  EXPECT_FLOAT_EQ(p.Line()->Width(), 4);
+  EXPECT_TRUE(
+      p.PointSymbol()->setProperty("PointSymbol", QVariant::fromValue(TRtPointSymbol::Square)));
+  EXPECT_EQ(p.PointSymbol()->PointSymbol(), TRtPointSymbol::Square);
+}
+
+}  // namespace
