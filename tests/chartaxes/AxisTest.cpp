@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "TestGraph.h"
-#include "UndoProbe.h"
 #include "chart/axes/RtAxis.h"
 #include "platform/FormatSettings.h"
 #include "tests/support/ScopedFormatSettings.h"
@@ -346,7 +345,6 @@ TEST(RtAxisGraphTest, ForeColourCarriesTheTickColoursThatFollowIt) {
 }
 
 TEST(RtAxisGraphTest, RangeSettersRecordGroupsAndSingleChanges) {
-  ZK_SKIP_WITHOUT_UNDO();
   TRtUndoStack stack;
   TTestGraph g;
   g.Undo = &stack;

@@ -5,7 +5,6 @@
 #include <set>
 
 #include "Pixels.h"
-#include "UndoProbe.h"
 #include "chart/draw/RtHatch.h"
 #include "chart/draw/RtRichText.h"
 #include "chart/draw/RtStyles.h"
@@ -76,7 +75,6 @@ TEST(RtStylesTest, SettersNormaliseClampAndNotifyOnlyOnChange) {
 }
 
 TEST(RtStylesTest, ChangesAreRecordedOnceWithTheirDescriptions) {
-  ZK_SKIP_WITHOUT_UNDO();
   TRtUndoStack stack;
   TRtPointSymbolSettings sym;
   sym.SetUndoStack(&stack);

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "SeriesFixture.h"
-#include "UndoProbe.h"
 
 namespace {
 
@@ -198,7 +197,6 @@ TEST_F(RtSeriesTest, SettersRecordNothingWhenUnchangedAndNotifyTheGraph) {
 }
 
 TEST_F(RtSeriesTest, SameCaptionTwiceRecordsOneUndoEntry) {
-  ZK_SKIP_WITHOUT_UNDO();
   TRtUndoStack stack;
   TRtLineSeries s;
   s.SetUndoStack(&stack);
@@ -209,7 +207,6 @@ TEST_F(RtSeriesTest, SameCaptionTwiceRecordsOneUndoEntry) {
 }
 
 TEST_F(RtSeriesTest, SeriesTakesTheGraphsUndoStackAndRecordsReferences) {
-  ZK_SKIP_WITHOUT_UNDO();
   TRtUndoStack stack;
   g.Undo = &stack;
   TRtLinearRegression r;
