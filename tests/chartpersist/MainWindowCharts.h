@@ -135,8 +135,9 @@ struct TMainWindowCharts {
     Style(SetpointSeries, "Target setpoint", 0xFFFF0000, 1);
   }
 
-  // What the "Graph setting" page's tick makes of the design (no history test: rows exist).
-  void Configure(TMode Mode, int WindowMinutes = 5) {
+  // What the "Graph setting" page's tick makes of the design (no history test: rows exist);
+  // without WithRegression, the regression's window and caption are left to the caller.
+  void Configure(TMode Mode, int WindowMinutes = 5, bool WithRegression = true) {
     const bool dt = Mode == TMode::DateTimeAuto;
     TRtDoubleVector* x = dt ? Time : Seconds;
     for (TRtAxis* a : {XAxisPumpTime, XAxisSensorTime})
@@ -157,10 +158,12 @@ struct TMainWindowCharts {
         a->SetMovingSlitWidth(w);
       }
     }
-    Regression->SetVisible(!dt);
-    const double r = dt ? 1.0 / 1440 : 60.0;
-    Regression->SetCalculationStart(Regression->CalculationStop() - r);
-    Regression->SetCaption(QStringLiteral("Rate of change, last 1 minutes: 0.5 mA/min"));
+    if (WithRegression) {
+      Regression->SetVisible(!dt);
+      const double r = dt ? 1.0 / 1440 : 60.0;
+      Regression->SetCalculationStart(Regression->CalculationStop() - r);
+      Regression->SetCaption(QStringLiteral("Rate of change, last 1 minutes: 0.5 mA/min"));
+    }
     PumpVoltageSeries->SetVisible(!dt);
     YAxisSensorVoltage->SetCaption(dt ? QStringLiteral("Sensor Voltage (V)")
                                       : QStringLiteral("Sensor and Pump Voltage (V)"));
