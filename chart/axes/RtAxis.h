@@ -17,6 +17,7 @@
 #include "chart/data/RtVectors.h"
 #include "chart/draw/RtRichText.h"
 #include "chart/draw/RtStyles.h"
+#include "chart/io/RtPersistent.h"
 #include "chart/undo/RtUndoStack.h"
 
 struct TRtScaleLabelEventArgs {
@@ -45,7 +46,7 @@ struct TRtAxisMapping {
   }
 };
 
-class TRtAxis : public QObject {
+class TRtAxis : public QObject, public IRtPersistent {
   Q_OBJECT
 
  public:
@@ -406,6 +407,24 @@ class TRtAxis : public QObject {
   void RoundCurrentRange();
   // A slave axis takes its master's scaling and its range through Slope and Offset.
   void FollowMaster();
+
+  // ---- persistence (RtAxisIO.cpp)
+  // The settings in the order Properties, Caption (with its font), Scaling (with the label
+  // font), TickParts, Ends, Rubrics, DateTimeFormat, SlaveAxis, Arrow, Distance, Zoom. Reading
+  // applies each value through its setter (one undo group) and resolves the master axis path.
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  // A child element "TRtAxis" of Parent; ReadFrom gets that element.
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
+  void WriteTo(const QString& FileName) const;
+  void ReadFrom(const QString& FileName);
+  // The candidate tables of the automatic partition (Table 0 label, 1 major, 2 minor parts;
+  // Index 0 to 2); out of range reads 0 and sets nothing.
+  double PartCandidate(int Table, int Index) const;
+  void SetPartCandidate(int Table, int Index, double Value);
 
   // True while some axis calculation runs (resizes are not followed meanwhile).
   static bool CalculationRunning();

@@ -20,6 +20,9 @@ bool StartsWithWord(QStringView s, const char* Word) {
   return s.startsWith(QLatin1String(Word), Qt::CaseInsensitive);
 }
 
+// The largest double in the general format ("1.79769313486232E308").
+constexpr long double kLargestDoubleText = 1.79769313486232e308L;
+
 // A converted text that lies beyond the double range towards zero.
 bool TowardsZero(const std::string& Ascii) {
   const std::size_t e = Ascii.find_first_of("eE");
@@ -80,7 +83,16 @@ qsizetype ScanFloat(QStringView s, double& Value) {
   double v = 0;
   const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
   if (res.ec == std::errc::result_out_of_range) {
-    if (!TowardsZero(ascii)) return 0;
+    if (!TowardsZero(ascii)) {
+      // The largest double written with 15 digits rounds up beyond it: that text reads as the
+      // largest double again (the empty range of vectors, series and axes is written so).
+      long double wide = 0;
+      if (std::from_chars(ascii.data(), ascii.data() + ascii.size(), wide).ec != std::errc() ||
+          std::fabs(wide) > kLargestDoubleText)
+        return 0;
+      Value = negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+      return i;
+    }
     v = negative ? -0.0 : 0.0;
   } else if (res.ec != std::errc()) {
     return 0;
@@ -126,6 +138,23 @@ QString FloatToText(double Value) {
   // The default settings have "." as decimal separator.
   static const TFormatSettings fs{};
   return QString::fromStdString(FloatToStr(Value, fs));
+}
+
+QString SingleToText(float Value) {
+  static const TFormatSettings fs{};
+  if (!std::isfinite(Value)) return FloatToText(Value);
+  // Nine significant digits always identify a single.
+  double shortest = Value;
+  for (int digits = 1; digits <= 9; ++digits) {
+    double back = 0;
+    const std::string t = FloatToStr(Value, digits, 1, fs);
+    if (std::from_chars(t.data(), t.data() + t.size(), back).ec == std::errc() &&
+        static_cast<float>(back) == Value) {
+      shortest = back;
+      break;
+    }
+  }
+  return FloatToText(shortest);
 }
 
 bool TryTextToFloat(const QString& Text, double& Value) {

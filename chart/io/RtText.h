@@ -9,6 +9,9 @@
 
 // General format with "." as decimal separator ("1.5", "-2", "2.5E-6", "NAN", "INF").
 QString FloatToText(double Value);
+// A single in the same format: the shortest decimal that reads back to the same single ("0.1"
+// for 0.1f, not the 15 digits of its double value).
+QString SingleToText(float Value);
 // Reads a float written with "." or with the locale's decimal separator, blanks around it
 // allowed; also "NAN", "INF", "-INF" in any case. Raises ERtTextConvertError
 // ("'<text>' is not a valid floating point value").

@@ -109,6 +109,17 @@ class TRtFunctionSeries : public TRtLineSeries {
   void PaintGr(QPainter& P) override;
   bool CheckClippedFunction() override;
 
+  // Persistence: the series' data, then the weight path, the automatic ends, the four range
+  // values, the coupling and the clipping (RtSeriesIO.cpp).
+  using TRtSeries::ReadFrom;
+  using TRtSeries::WriteTo;
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
+
  protected:
   void SetLimits();
   // Feeds the calculation object the data, the range and the hooks.
@@ -172,6 +183,16 @@ class TRtLinearRegression : public TRtFunctionSeries {
   void CalculateFunction() override;
   // The two ends of the display range.
   std::vector<double> PlotXs() const override;
+
+  // Persistence: the function series' data, then FixedOffset and, when fixed, Offset.
+  using TRtFunctionSeries::ReadFrom;
+  using TRtFunctionSeries::WriteTo;
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
 
  private:
   std::unique_ptr<TRtLinearRegressionCalculation> FRegr;

@@ -14,6 +14,8 @@
 #include "chart/core/RtGraphBase.h"
 #include "chart/data/RtVectors.h"
 #include "chart/draw/RtStyles.h"
+#include "chart/io/RtComponentStream.h"
+#include "chart/io/RtPersistent.h"
 #include "chart/series/RtThinning.h"
 #include "chart/undo/RtUndoStack.h"
 
@@ -58,14 +60,16 @@ using TRtPenEventHandler = std::function<void(TRtSeries*, TRtPenEventArgs&)>;
 using TRtBrushEventHandler = std::function<void(TRtSeries*, TRtBrushEventArgs&)>;
 using PointSymbolEventHandler = std::function<void(TRtSeries*, PointSymbolEventArgs&)>;
 
-class TRtSeries : public QObject, public IRtVectorListener, public IRtAxisSeries {
+class TRtSeries : public QObject,
+                  public IRtVectorListener,
+                  public IRtAxisSeries,
+                  public IRtPersistent,
+                  public IRtStreamedProperties {
   Q_OBJECT
   Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
   Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
   Q_PROPERTY(bool IncludeInLegend READ IncludeInLegend WRITE SetIncludeInLegend)
   Q_PROPERTY(TRtSeries* MergeLegendItemWith READ MergeLegendItemWith WRITE SetMergeLegendItemWith)
-  // Drawing order in the graph; streamed as an extra property, not shown in editors.
-  Q_PROPERTY(int Layer READ Layer WRITE SetLayer DESIGNABLE false)
 
  public:
   explicit TRtSeries(QObject* AOwner = nullptr);
@@ -203,6 +207,28 @@ class TRtSeries : public QObject, public IRtVectorListener, public IRtAxisSeries
   bool PointsCurrent() const { return !FRecalculatePoints; }
   // Pair i as pixels.
   TRtPointF DataToPixel(int i) const;
+
+  // ---- persistence (RtSeriesIO.cpp)
+  // Binary: class name, path, caption, visibility flags, "Layer", line and area blocks, the
+  // paths of the vectors (empty for the indexer) and axes, the legend and band partners, and
+  // for point series the point symbol. Reading applies each value through its setter (undo
+  // recording and side effects apply; one undo group) and resolves the paths; a stream written
+  // by another class is not read ("Stream read error").
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  // A child element of Parent named after the class; ReadFrom gets that element.
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
+  void WriteTo(const QString& FileName) const;
+  void ReadFrom(const QString& FileName);
+  // The streamed form property "Layer" (not published).
+  QStringList StreamedPropertyNames() const override;
+  QVariant StreamedProperty(const QString& Name) const override;
+  bool SetStreamedProperty(const QString& Name, const QVariant& Value) override;
+  // Point-symbol settings are persisted (point series).
+  bool DoPointSettingsStorage() const { return FDoPointSettingsStorage; }
   // The first and last pair to plot from FirstFrom on; false when none has values.
   bool GetVisibleRange(int FirstFrom, int& First, int& Last) const;
 

@@ -160,3 +160,28 @@ class TRtUndoStack : public QObject {
   std::uint32_t FNextIdentity = 1;
   std::size_t FPruneIdentitiesAt = 64;
 };
+
+// One group on Stack for the life of the scope, when the stack records: several changes that
+// make one action (reading an object's settings) are undone together. Closed however the scope
+// ends.
+class TRtUndoGroupScope {
+ public:
+  TRtUndoGroupScope(TRtUndoStack* Stack, const QString& Comment) {
+    if (Stack && Stack->Recording()) {
+      Stack->StartGroup(Comment);
+      fStack = Stack;
+    }
+  }
+  ~TRtUndoGroupScope() {
+    if (!fStack) return;
+    try {
+      fStack->StopGroup();
+    } catch (const ERtError&) {
+    }
+  }
+  TRtUndoGroupScope(const TRtUndoGroupScope&) = delete;
+  TRtUndoGroupScope& operator=(const TRtUndoGroupScope&) = delete;
+
+ private:
+  QPointer<TRtUndoStack> fStack;
+};

@@ -52,6 +52,29 @@ TEST(RtText, EveryWrittenFloatReadsBackAsTheSameFifteenDigitValue) {
   }
 }
 
+// The largest double's 15 digits round up beyond it; the empty range is written so.
+TEST(RtText, LargestDoubleReadsBackFromItsFifteenDigits) {
+  const double max = std::numeric_limits<double>::max();
+  EXPECT_EQ(FloatToText(max), QStringLiteral("1.79769313486232E308"));
+  EXPECT_EQ(TextToFloat(FloatToText(max)), max);
+  EXPECT_EQ(TextToFloat(FloatToText(-max)), -max);
+  EXPECT_THROW(TextToFloat(QStringLiteral("1.79769313486233E308")), ERtTextConvertError);
+  QString list = QStringLiteral("-1.79769313486232E308 1.8E308");
+  EXPECT_EQ(ExtractFloat(list), -max);
+  EXPECT_THROW(ExtractFloat(list), ERtExtractError);
+}
+
+TEST(RtText, SinglesAreTheShortestTextOfTheSingle) {
+  EXPECT_EQ(SingleToText(0.1f), QStringLiteral("0.1"));
+  EXPECT_EQ(SingleToText(20.0f), QStringLiteral("20"));
+  EXPECT_EQ(SingleToText(1.0f / 3), QStringLiteral("0.33333334"));
+  EXPECT_EQ(SingleToText(16777217.0f), QStringLiteral("16777216"));
+  EXPECT_EQ(SingleToText(2.5e-6f), QStringLiteral("2.5E-6"));
+  EXPECT_EQ(SingleToText(-std::numeric_limits<float>::infinity()), QStringLiteral("-INF"));
+  for (float x : {0.1f, 1.0f / 3, 3.4028235e38f, 1.1754944e-38f, -7.25f, 123456.79f})
+    EXPECT_EQ(static_cast<float>(TextToFloat(SingleToText(x))), x) << x;
+}
+
 TEST(RtText, IntegersAndBooleans) {
   EXPECT_EQ(TextToInteger(QStringLiteral("-17")), -17);
   EXPECT_EQ(TextToInteger(QStringLiteral("$FF")), 255);

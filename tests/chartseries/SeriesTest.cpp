@@ -340,10 +340,12 @@ TEST_F(RtSeriesTest, GetYInterpolatesBetweenNeighbours) {
 TEST(RtSeriesPropertiesTest, PublishedNamesForPersistenceAndUndo) {
   TRtPointSeries p;
   const QMetaObject* m = p.metaObject();
-  for (const char* n : {"Visible", "Caption", "IncludeInLegend", "MergeLegendItemWith", "Layer",
+  for (const char* n : {"Visible", "Caption", "IncludeInLegend", "MergeLegendItemWith",
                         "AutoUpdate", "OutliersVisible", "XAxis", "YAxis", "XData", "YData", "Line",
                         "Area", "DrawBandTo", "PointSymbol"})
     EXPECT_GE(m->indexOfProperty(n), 0) << n;
+  // "Layer" is streamed, not published.
+  EXPECT_LT(m->indexOfProperty("Layer"), 0);
   TRtLinearRegression r;
   const QMetaObject* rm = r.metaObject();
   for (const char* n : {"Weight",
