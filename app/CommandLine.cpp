@@ -27,7 +27,8 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption ver = p.addVersionOption();
   const QCommandLineOption baseDir(
       QStringLiteral("base-dir"),
-      QStringLiteral("Folder of the settings file, Dll and Userdata (default: the program's)."),
+      QStringLiteral("Folder of the settings file, Dll and Userdata (default: the program's "
+                     "folder, or the user's folders when the program is installed)."),
       QStringLiteral("DIR"));
   const QCommandLineOption simulate(
       QStringLiteral("simulate"),
@@ -51,8 +52,18 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save a PNG of the window when it closes."),
                                       QStringLiteral("FILE"));
-  p.addOptions(
-      {baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles, screenshot});
+  QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Show the page CAPTION."),
+                          QStringLiteral("CAPTION"));
+  QCommandLineOption set(QStringLiteral("set"),
+                         QStringLiteral("Tick a box, or put a number into an edit, by its name."),
+                         QStringLiteral("NAME[=VALUE]"));
+  QCommandLineOption part(QStringLiteral("screenshot-part"),
+                          QStringLiteral("The screenshot shows only this part of the window."),
+                          QStringLiteral("NAME"));
+  for (QCommandLineOption* o : {&page, &set, &part})
+    o->setFlags(QCommandLineOption::HiddenFromHelp);
+  p.addOptions({baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles,
+                screenshot, page, set, part});
 
   auto fail = [&](const QString& message) {
     r.Outcome = TCommandLineOutcome::Error;
@@ -83,6 +94,11 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   o.SimulateBypass = p.isSet(simulateBypass);
   o.Headless = p.isSet(headless);
   o.Screenshot = p.value(screenshot).toStdString();
+  o.Page = p.value(page).toStdString();
+  for (const QString& v : p.values(set)) o.Settings.push_back(v.toStdString());
+  o.ScreenshotPart = p.value(part).toStdString();
+  if (!o.ScreenshotPart.empty() && o.Screenshot.empty())
+    return fail(QStringLiteral("--screenshot-part needs --screenshot."));
   auto number = [&](const QCommandLineOption& opt, double& out) {
     if (!p.isSet(opt)) return true;
     bool ok = false;

@@ -5,9 +5,10 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 struct TCommandLine {
-  std::string BaseDir;  // empty: the executable's folder
+  std::string BaseDir;  // empty: the executable's folder or the user's folders
   bool Simulate = false;
   bool SimulateBypass = false;
   double SimSpeed = 1;
@@ -15,6 +16,10 @@ struct TCommandLine {
   bool Headless = false;
   int Cycles = 0;  // 0: run until closed
   std::string Screenshot;
+  // Prepared views for the pictures of the guide (options left out of the help).
+  std::string Page;                   // the page shown, by its caption
+  std::vector<std::string> Settings;  // control settings, "Name" or "Name=value"
+  std::string ScreenshotPart;         // the part of the window the screenshot shows
 };
 
 enum class TCommandLineOutcome { Run, Help, Version, Error };

@@ -210,15 +210,17 @@ QWidget* TFormZenkar2::BuildGraphPage() {
             RtDoubleEditSensorAxisSlit, "RtDoubleEditSensorAxisSlit");
   {
     auto* g = new QGroupBox(QStringLiteral("Sensor graph extra data"));
-    auto* h = new QHBoxLayout(g);
+    // Two columns: three captions side by side do not fit the page's width.
+    auto* h = new QGridLayout(g);
     h->setContentsMargins(6, 2, 6, 2);
+    h->setVerticalSpacing(1);
     CheckBoxPumpVoltageShow = new QCheckBox(QStringLiteral("Pump voltage"));
     CheckBoxCellTemperatureShow = new QCheckBox(QStringLiteral("Cell temperature"));
     CheckBoxTargetSetpoint = new QCheckBox(QStringLiteral("Target setpoint"));
     CheckBoxTargetSetpoint->setChecked(true);
-    h->addWidget(CheckBoxPumpVoltageShow);
-    h->addWidget(CheckBoxCellTemperatureShow);
-    h->addWidget(CheckBoxTargetSetpoint);
+    h->addWidget(CheckBoxPumpVoltageShow, 0, 0);
+    h->addWidget(CheckBoxCellTemperatureShow, 0, 1);
+    h->addWidget(CheckBoxTargetSetpoint, 1, 0);
     v->addWidget(g);
   }
   v->addStretch(1);

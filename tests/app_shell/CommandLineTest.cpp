@@ -86,3 +86,28 @@ TEST(CommandLine, RawLineIsSearchedOnlyUpToADoubleDash) {
 }
 
 }  // namespace
+
+namespace {
+
+// The options of the picture script: left out of the help, --set repeatable, a part of the
+// window only with a screenshot to put it in.
+TEST(CommandLine, PreparedViewsForPictures) {
+  const TCommandLineResult r = Parse({"--page", "Graph setting", "--set", "CheckBoxRateOfChange",
+                                      "--set", "RtDoubleEditPumpAxisSlit=5", "--screenshot",
+                                      "/tmp/p.png", "--screenshot-part", "PageControl1"});
+  ASSERT_EQ(r.Outcome, TCommandLineOutcome::Run) << r.Text;
+  EXPECT_EQ(r.Options.Page, "Graph setting");
+  EXPECT_EQ(r.Options.Settings,
+            (std::vector<std::string>{"CheckBoxRateOfChange", "RtDoubleEditPumpAxisSlit=5"}));
+  EXPECT_EQ(r.Options.ScreenshotPart, "PageControl1");
+  const TCommandLineResult alone = Parse({"--screenshot-part", "MemoLog"});
+  EXPECT_EQ(alone.Outcome, TCommandLineOutcome::Error);
+  EXPECT_EQ(alone.Text.substr(0, alone.Text.find('\n')),
+            "zenkar-pro: --screenshot-part needs --screenshot.");
+  const std::string help = Parse({"--help"}).Text;
+  for (const char* hidden : {"--page", "--set", "--screenshot-part"})
+    EXPECT_EQ(help.find(hidden), std::string::npos) << hidden;
+  EXPECT_NE(help.find("--screenshot <FILE>"), std::string::npos);
+}
+
+}  // namespace
