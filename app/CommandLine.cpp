@@ -58,8 +58,8 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
                          QStringLiteral("Tick a box, or put a number into an edit, by its name."),
                          QStringLiteral("NAME[=VALUE]"));
   QCommandLineOption part(QStringLiteral("screenshot-part"),
-                          QStringLiteral("The screenshot shows only this part of the window."),
-                          QStringLiteral("NAME"));
+                          QStringLiteral("Save a PNG of a part of the window when it closes."),
+                          QStringLiteral("NAME=FILE"));
   for (QCommandLineOption* o : {&page, &set, &part})
     o->setFlags(QCommandLineOption::HiddenFromHelp);
   p.addOptions({baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles,
@@ -96,9 +96,12 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   o.Screenshot = p.value(screenshot).toStdString();
   o.Page = p.value(page).toStdString();
   for (const QString& v : p.values(set)) o.Settings.push_back(v.toStdString());
-  o.ScreenshotPart = p.value(part).toStdString();
-  if (!o.ScreenshotPart.empty() && o.Screenshot.empty())
-    return fail(QStringLiteral("--screenshot-part needs --screenshot."));
+  for (const QString& v : p.values(part)) {
+    const qsizetype eq = v.indexOf(QLatin1Char('='));
+    if (eq < 1 || eq == v.size() - 1)
+      return fail(QStringLiteral("--screenshot-part needs NAME=FILE, not '%1'.").arg(v));
+    o.PartShots.push_back({v.left(eq).toStdString(), v.mid(eq + 1).toStdString()});
+  }
   auto number = [&](const QCommandLineOption& opt, double& out) {
     if (!p.isSet(opt)) return true;
     bool ok = false;

@@ -19,7 +19,12 @@ struct TCommandLine {
   // Prepared views for the pictures of the guide (options left out of the help).
   std::string Page;                   // the page shown, by its caption
   std::vector<std::string> Settings;  // control settings, "Name" or "Name=value"
-  std::string ScreenshotPart;         // the part of the window the screenshot shows
+  // Pictures of parts of the window, saved when it closes.
+  struct TPartShot {
+    std::string Part;  // a control's name
+    std::string File;
+  };
+  std::vector<TPartShot> PartShots;
 };
 
 enum class TCommandLineOutcome { Run, Help, Version, Error };

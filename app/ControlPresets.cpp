@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Schematic.h"
 #include "app/frmZenkar2.h"
 
 namespace {
@@ -55,6 +56,7 @@ QWidget* Control(TFormZenkar2& w, const std::string& name) {
 QWidget* WindowPart(TFormZenkar2& window, const std::string& name) {
   if (name.empty()) return nullptr;
   if (QString::fromStdString(name) == window.objectName()) return &window;
+  if (name == "Image1") return window.Image1;
   return window.findChild<QWidget*>(QString::fromStdString(name));
 }
 

@@ -127,14 +127,19 @@ int main(int argc, char** argv) {
     (void)!read(gSignalFd[1], &c, 1);
     window->close();
   });
-  if (!args.Screenshot.empty()) {
+  if (!args.Screenshot.empty() || !args.PartShots.empty()) {
     window->OnClosing = [&] {
-      QWidget* part =
-          args.ScreenshotPart.empty() ? window.get() : WindowPart(*window, args.ScreenshotPart);
-      if (!part)
-        std::cerr << "zenkar-pro: --screenshot-part: no part named " << args.ScreenshotPart << "\n";
-      else if (!part->grab().save(QString::fromStdString(args.Screenshot)))
-        std::cerr << "zenkar-pro: could not save the screenshot " << args.Screenshot << "\n";
+      auto save = [](QWidget* part, const std::string& file) {
+        if (!part->grab().save(QString::fromStdString(file)))
+          std::cerr << "zenkar-pro: could not save the screenshot " << file << "\n";
+      };
+      if (!args.Screenshot.empty()) save(window.get(), args.Screenshot);
+      for (const TCommandLine::TPartShot& shot : args.PartShots) {
+        if (QWidget* part = WindowPart(*window, shot.Part))
+          save(part, shot.File);
+        else
+          std::cerr << "zenkar-pro: --screenshot-part: no part named " << shot.Part << "\n";
+      }
     };
   }
   if (args.Cycles > 0)

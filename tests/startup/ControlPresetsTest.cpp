@@ -10,6 +10,7 @@
 #include "app/ControlPresets.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
+#include "app/Schematic.h"
 #include "app/frmZenkar2.h"
 
 namespace {
@@ -86,6 +87,7 @@ TEST_F(Presets, PagesByCaptionAndPartsByName) {
   EXPECT_EQ(WindowPart(w, "MemoLog"), static_cast<QWidget*>(w.MemoLog));
   EXPECT_EQ(WindowPart(w, "RtGraph2DPumpCurrent"), w.RtGraph2DPumpCurrent);
   EXPECT_EQ(WindowPart(w, "FormZenkar2"), &w);
+  EXPECT_EQ(WindowPart(w, "Image1"), static_cast<QWidget*>(w.Image1));
   EXPECT_EQ(WindowPart(w, "Nothing"), nullptr);
   EXPECT_EQ(WindowPart(w, ""), nullptr);
 }
