@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/ControllerAccess.h"
+#include "app/StartupFolders.h"
 #include "transport/CommPortList.h"
 
 namespace {
@@ -149,7 +150,7 @@ TEST_F(FakeControllers, ADeniedControllerIsReportedOnceWithTheFix) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   ASSERT_EQ(WEXITSTATUS(status), 0) << "100: no setuid, 101: probes not as expected";
-  const std::string user = ::geteuid() == 0 ? "nobody" : std::string(::getenv("USER"));
+  const std::string user = ::geteuid() == 0 ? "nobody" : CurrentUserEntry().Name;
   TAccessFix fix{user, InstalledControllerRule(), "/data/Dll/99-zenkar-prologix.rules"};
   EXPECT_EQ(line,
             ControllerAccessAdvice({{denied, 33, {TPortFailure::NoAccess, EACCES, "open"}}}, fix));
