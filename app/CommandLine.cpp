@@ -52,6 +52,17 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save a PNG of the window when it closes."),
                                       QStringLiteral("FILE"));
+  p.addOptions(
+      {baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles, screenshot});
+
+  auto fail = [&](const QString& message) {
+    r.Outcome = TCommandLineOutcome::Error;
+    r.Text = (name + QStringLiteral(": ") + message + QStringLiteral("\nTry '") + name +
+              QStringLiteral(" --help' for the options.\n"))
+                 .toStdString();
+    return r;
+  };
+  // The picture script's options, left out of the help.
   QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Show the page CAPTION."),
                           QStringLiteral("CAPTION"));
   QCommandLineOption set(QStringLiteral("set"),
@@ -62,16 +73,7 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
                           QStringLiteral("NAME=FILE"));
   for (QCommandLineOption* o : {&page, &set, &part})
     o->setFlags(QCommandLineOption::HiddenFromHelp);
-  p.addOptions({baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles,
-                screenshot, page, set, part});
-
-  auto fail = [&](const QString& message) {
-    r.Outcome = TCommandLineOutcome::Error;
-    r.Text = (name + QStringLiteral(": ") + message + QStringLiteral("\nTry '") + name +
-              QStringLiteral(" --help' for the options.\n"))
-                 .toStdString();
-    return r;
-  };
+  p.addOptions({page, set, part});
   const bool parsed = p.parse(arguments);
   // Help and version are given whatever else the line holds.
   if (p.isSet(help)) {
