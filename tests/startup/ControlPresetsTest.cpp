@@ -85,7 +85,9 @@ TEST_F(Presets, PagesByCaptionAndPartsByName) {
 
   EXPECT_EQ(WindowPart(w, "PageControl1"), w.PageControl1);
   EXPECT_EQ(WindowPart(w, "MemoLog"), static_cast<QWidget*>(w.MemoLog));
-  EXPECT_EQ(WindowPart(w, "RtGraph2DPumpCurrent"), w.RtGraph2DPumpCurrent);
+  ASSERT_NE(WindowPart(w, "RtGraph2DPumpCurrent"), nullptr);
+  EXPECT_EQ(WindowPart(w, "RtGraph2DPumpCurrent")->objectName(),
+            QStringLiteral("RtGraph2DPumpCurrent"));
   EXPECT_EQ(WindowPart(w, "FormZenkar2"), &w);
   EXPECT_EQ(WindowPart(w, "Image1"), static_cast<QWidget*>(w.Image1));
   EXPECT_EQ(WindowPart(w, "Nothing"), nullptr);
