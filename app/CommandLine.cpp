@@ -27,7 +27,8 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption ver = p.addVersionOption();
   const QCommandLineOption baseDir(
       QStringLiteral("base-dir"),
-      QStringLiteral("Folder of the settings file, Dll and Userdata (default: the program's)."),
+      QStringLiteral("Folder of the settings file, Dll and Userdata (default: the program's "
+                     "folder, or the user's folders when the program is installed)."),
       QStringLiteral("DIR"));
   const QCommandLineOption simulate(
       QStringLiteral("simulate"),
@@ -61,6 +62,18 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
                  .toStdString();
     return r;
   };
+  // The picture script's options, left out of the help.
+  QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Show the page CAPTION."),
+                          QStringLiteral("CAPTION"));
+  QCommandLineOption set(QStringLiteral("set"),
+                         QStringLiteral("Tick a box, or put a number into an edit, by its name."),
+                         QStringLiteral("NAME[=VALUE]"));
+  QCommandLineOption part(QStringLiteral("screenshot-part"),
+                          QStringLiteral("Save a PNG of a part of the window when it closes."),
+                          QStringLiteral("NAME=FILE"));
+  for (QCommandLineOption* o : {&page, &set, &part})
+    o->setFlags(QCommandLineOption::HiddenFromHelp);
+  p.addOptions({page, set, part});
   const bool parsed = p.parse(arguments);
   // Help and version are given whatever else the line holds.
   if (p.isSet(help)) {
@@ -83,6 +96,14 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   o.SimulateBypass = p.isSet(simulateBypass);
   o.Headless = p.isSet(headless);
   o.Screenshot = p.value(screenshot).toStdString();
+  o.Page = p.value(page).toStdString();
+  for (const QString& v : p.values(set)) o.Settings.push_back(v.toStdString());
+  for (const QString& v : p.values(part)) {
+    const qsizetype eq = v.indexOf(QLatin1Char('='));
+    if (eq < 1 || eq == v.size() - 1)
+      return fail(QStringLiteral("--screenshot-part needs NAME=FILE, not '%1'.").arg(v));
+    o.PartShots.push_back({v.left(eq).toStdString(), v.mid(eq + 1).toStdString()});
+  }
   auto number = [&](const QCommandLineOption& opt, double& out) {
     if (!p.isSet(opt)) return true;
     bool ok = false;

@@ -5,9 +5,10 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 struct TCommandLine {
-  std::string BaseDir;  // empty: the executable's folder
+  std::string BaseDir;  // empty: the executable's folder or the user's folders
   bool Simulate = false;
   bool SimulateBypass = false;
   double SimSpeed = 1;
@@ -15,6 +16,15 @@ struct TCommandLine {
   bool Headless = false;
   int Cycles = 0;  // 0: run until closed
   std::string Screenshot;
+  // Prepared views for the pictures of the guide (options left out of the help).
+  std::string Page;                   // the page shown, by its caption
+  std::vector<std::string> Settings;  // control settings, "Name" or "Name=value"
+  // Pictures of parts of the window, saved when it closes.
+  struct TPartShot {
+    std::string Part;  // a control's name
+    std::string File;
+  };
+  std::vector<TPartShot> PartShots;
 };
 
 enum class TCommandLineOutcome { Run, Help, Version, Error };

@@ -84,7 +84,8 @@ std::string TFormZenkar2::SettingsPath() const {
   const std::string program = fOptions.ProgramName.empty()
                                   ? QCoreApplication::applicationFilePath().toStdString()
                                   : fOptions.ProgramName;
-  return (std::filesystem::path(fBaseDir) / SettingsFileName(program)).string();
+  const std::string& dir = fOptions.SettingsDir.empty() ? fBaseDir : fOptions.SettingsDir;
+  return (std::filesystem::path(dir) / SettingsFileName(program)).string();
 }
 
 // Conversion errors of the numeric edits are the application's errors: a message box.

@@ -38,7 +38,8 @@ class TLogView;
 class TSchematic;
 
 struct TStartOptions {
-  std::string BaseDir;  // settings file, "Dll" and "Userdata"; empty: the executable's folder
+  std::string BaseDir;      // settings file, "Dll" and "Userdata"; empty: the executable's folder
+  std::string SettingsDir;  // the settings file's folder when it is not BaseDir
   // The program's file name; the settings file is this name with the extension ".ini".
   // Empty: the running executable's.
   std::string ProgramName;

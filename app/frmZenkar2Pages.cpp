@@ -210,15 +210,17 @@ QWidget* TFormZenkar2::BuildGraphPage() {
             RtDoubleEditSensorAxisSlit, "RtDoubleEditSensorAxisSlit");
   {
     auto* g = new QGroupBox(QStringLiteral("Sensor graph extra data"));
-    auto* h = new QHBoxLayout(g);
+    // Two columns: three captions side by side do not fit the page's width.
+    auto* h = new QGridLayout(g);
     h->setContentsMargins(6, 2, 6, 2);
+    h->setVerticalSpacing(1);
     CheckBoxPumpVoltageShow = new QCheckBox(QStringLiteral("Pump voltage"));
     CheckBoxCellTemperatureShow = new QCheckBox(QStringLiteral("Cell temperature"));
     CheckBoxTargetSetpoint = new QCheckBox(QStringLiteral("Target setpoint"));
     CheckBoxTargetSetpoint->setChecked(true);
-    h->addWidget(CheckBoxPumpVoltageShow);
-    h->addWidget(CheckBoxCellTemperatureShow);
-    h->addWidget(CheckBoxTargetSetpoint);
+    h->addWidget(CheckBoxPumpVoltageShow, 0, 0);
+    h->addWidget(CheckBoxCellTemperatureShow, 0, 1);
+    h->addWidget(CheckBoxTargetSetpoint, 1, 0);
     v->addWidget(g);
   }
   v->addStretch(1);
@@ -244,9 +246,9 @@ QWidget* TFormZenkar2::BuildDebugPage() {
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(3);
   auto radioGroup = [](const char* title, std::initializer_list<const char*> items,
-                       std::vector<QRadioButton*>& out) {
+                       std::vector<QRadioButton*>& out, bool across) {
     auto* g = new QGroupBox(Q(title));
-    auto* l = new QVBoxLayout(g);
+    QBoxLayout* l = across ? static_cast<QBoxLayout*>(new QHBoxLayout(g)) : new QVBoxLayout(g);
     l->setContentsMargins(6, 2, 6, 2);
     l->setSpacing(1);
     for (const char* it : items) {
@@ -259,15 +261,16 @@ QWidget* TFormZenkar2::BuildDebugPage() {
   RadioGroup1 = radioGroup("Select channel",
                            {"Channel 1 - Dummy", "Channel 2 - Sensor", "Channel 4 - Thermocouple",
                             "Channel 5 - Thermistor"},
-                           RadioGroup1Items);
+                           RadioGroup1Items, false);
   RadioGroup2 = radioGroup("Measurement method", {"DC Voltage", "Resistance", "K-temperature"},
-                           RadioGroup2Items);
-  grid->addWidget(RadioGroup1, 0, 0);
-  grid->addWidget(RadioGroup2, 0, 1);
+                           RadioGroup2Items, true);
+  // One above the other: side by side the channel captions do not fit the page's width.
+  grid->addWidget(RadioGroup1, 0, 0, 1, 2);
+  grid->addWidget(RadioGroup2, 1, 0, 1, 2);
   Button3 = new QPushButton(QStringLiteral("Measure"));
   ButtonTerminals = new QPushButton(QStringLiteral("Terminals?"));
-  grid->addWidget(Button3, 1, 0);
-  grid->addWidget(ButtonTerminals, 1, 1);
+  grid->addWidget(Button3, 2, 0);
+  grid->addWidget(ButtonTerminals, 2, 1);
   auto* gPro = new QGroupBox(QStringLiteral("Prologix"));
   auto* gl = new QGridLayout(gPro);
   gl->setContentsMargins(6, 2, 6, 2);
@@ -280,17 +283,17 @@ QWidget* TFormZenkar2::BuildDebugPage() {
   gl->addWidget(SentToPrologix, 0, 2);
   gl->addWidget(Button4, 1, 0);
   gl->addWidget(ButtonSerialPoll, 1, 1);
-  grid->addWidget(gPro, 2, 0, 1, 2);
+  grid->addWidget(gPro, 3, 0, 1, 2);
   CheckBox1 = new QCheckBox(QStringLiteral("Debug"));
   CheckBox2 = new QCheckBox(QStringLiteral("Timer"));
   CheckBox2->setChecked(true);
-  grid->addWidget(CheckBox1, 3, 0);
-  grid->addWidget(CheckBox2, 3, 1);
+  grid->addWidget(CheckBox1, 4, 0);
+  grid->addWidget(CheckBox2, 4, 1);
   ButtonReadError = new QPushButton(QStringLiteral("Read error"));
   ButtonFastRead = new QPushButton(QStringLiteral("Fast read"));
-  grid->addWidget(ButtonReadError, 4, 0);
-  grid->addWidget(ButtonFastRead, 4, 1);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(ButtonReadError, 5, 0);
+  grid->addWidget(ButtonFastRead, 5, 1);
+  grid->setRowStretch(6, 1);
   connect(Button3, &QPushButton::clicked, this, &TFormZenkar2::Button3Click);
   connect(ButtonTerminals, &QPushButton::clicked, this, &TFormZenkar2::ButtonTerminalsClick);
   connect(SentToPrologix, &QPushButton::clicked, this, &TFormZenkar2::SentToPrologixClick);

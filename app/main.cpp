@@ -14,9 +14,13 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/ControlPresets.h"
+#include "app/ControllerAccess.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
+#include "app/StartupFolders.h"
 #include "app/frmZenkar2.h"
+#include "common/_Common2.h"
 #include "platform/Resources.h"
 #include "sim/SimBench.h"
 
@@ -53,16 +57,24 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Zenkar Pro"));
   QApplication::setApplicationVersion(version);
+  QGuiApplication::setDesktopFileName(QStringLiteral("zenkar-pro"));
   const TCommandLineResult cl = ParseCommandLine(QCoreApplication::arguments(), version);
   if (Answered(cl, rc)) return rc;
   TCommandLine args = cl.Options;
-  const std::string baseDir =
-      args.BaseDir.empty() ? QCoreApplication::applicationDirPath().toStdString() : args.BaseDir;
-  PrepareDllFolder(baseDir);
+  const TStartupFolders folders = ResolveStartupFolders(
+      CurrentFolderEnvironment(args.BaseDir, QCoreApplication::applicationDirPath().toStdString()));
+  if (folders.Placement == TFolderPlacement::UserFolders) {
+    for (const std::string& dir : {folders.DataDir, folders.SettingsDir})
+      if (!MakeUserFolders(dir))
+        std::cerr << "zenkar-pro: cannot create the folder " << dir << "\n";
+  }
+  PrepareDllFolder(folders.DataDir);
+  const std::string accessAdvice = CheckControllerAccess(folders.DataDir);
 
   std::unique_ptr<sim::Bench> bench;
   TStartOptions options;
-  options.BaseDir = baseDir;
+  options.BaseDir = folders.DataDir;
+  options.SettingsDir = folders.SettingsDir;
   options.Headless = args.Headless;
   if (args.Simulate) {
     sim::BenchOptions bo;
@@ -99,6 +111,15 @@ int main(int argc, char** argv) {
     print = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   options.LineHook = print;
   window = std::make_unique<TFormZenkar2>(options);
+  // After the search, which replaces the log with its findings.
+  AddToLog(StartupFoldersLogLine(folders, window->SettingsPath()));
+  if (!accessAdvice.empty()) AddToLog(accessAdvice);
+  std::string error;
+  for (const std::string& setting : args.Settings)
+    if (!ApplyControlSetting(*window, setting, error))
+      std::cerr << "zenkar-pro: --set " << setting << ": " << error << "\n";
+  if (!args.Page.empty() && !ShowPage(*window, args.Page, error))
+    std::cerr << "zenkar-pro: --page: " << error << "\n";
 
   QSocketNotifier notifier(gSignalFd[1], QSocketNotifier::Read);
   QObject::connect(&notifier, &QSocketNotifier::activated, window.get(), [&] {
@@ -106,8 +127,21 @@ int main(int argc, char** argv) {
     (void)!read(gSignalFd[1], &c, 1);
     window->close();
   });
-  if (!args.Screenshot.empty())
-    window->OnClosing = [&] { window->grab().save(QString::fromStdString(args.Screenshot)); };
+  if (!args.Screenshot.empty() || !args.PartShots.empty()) {
+    window->OnClosing = [&] {
+      auto save = [](QWidget* part, const std::string& file) {
+        if (!part->grab().save(QString::fromStdString(file)))
+          std::cerr << "zenkar-pro: could not save the screenshot " << file << "\n";
+      };
+      if (!args.Screenshot.empty()) save(window.get(), args.Screenshot);
+      for (const TCommandLine::TPartShot& shot : args.PartShots) {
+        if (QWidget* part = WindowPart(*window, shot.Part))
+          save(part, shot.File);
+        else
+          std::cerr << "zenkar-pro: --screenshot-part: no part named " << shot.Part << "\n";
+      }
+    };
+  }
   if (args.Cycles > 0)
     QObject::connect(window.get(), &TFormZenkar2::CyclePresented, window.get(), [&](int n) {
       if (n == args.Cycles) QTimer::singleShot(0, window.get(), [&] { window->close(); });

@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   locales
   xvfb xdotool x11-utils
+  dpkg-dev file desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

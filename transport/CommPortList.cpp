@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 
@@ -71,6 +72,13 @@ std::vector<std::string> KernelSerialNames(const std::string& sysClassTty) {
   return names;
 }
 
+std::string FirstLine(const std::string& path) {
+  std::ifstream f(path);
+  std::string line;
+  std::getline(f, line);
+  return line;
+}
+
 }  // namespace
 
 TCommPort TCommPortList::StringToCommPort(const std::string& Port) {
@@ -120,6 +128,32 @@ std::vector<TCommPortList::Entry> TCommPortList::ListDevices() {
   std::sort(out.begin(), out.end(),
             [](const Entry& x, const Entry& y) { return x.Number < y.Number; });
   return out;
+}
+
+std::string TCommPortList::UsbIdOf(const std::string& devicePath) {
+  std::string sys;
+  {
+    Registry& r = Reg();
+    std::lock_guard lock(r.mutex);
+    sys = r.sysClassTty;
+  }
+  const size_t slash = devicePath.rfind('/');
+  const std::string name = slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
+  char* real = ::realpath((sys + "/" + name + "/device").c_str(), nullptr);
+  if (!real) return {};
+  std::string dir = real;
+  std::free(real);
+  // The USB device is the nearest ancestor that carries the IDs (the interface and the
+  // usb-serial port below it do not), as udev's ATTRS looks them up.
+  for (int up = 0; up < 4 && dir.size() > 1; ++up) {
+    if (Exists(dir + "/idVendor")) {
+      const std::string vendor = FirstLine(dir + "/idVendor");
+      const std::string product = FirstLine(dir + "/idProduct");
+      return vendor.empty() || product.empty() ? std::string() : vendor + ":" + product;
+    }
+    dir = dir.substr(0, dir.rfind('/'));
+  }
+  return {};
 }
 
 TCommPortSet TCommPortList::GetExistingCommPorts() {

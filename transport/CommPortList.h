@@ -56,6 +56,10 @@ class TCommPortList {
   };
   static std::vector<Entry> ListDevices();
 
+  // "vvvv:pppp", the USB vendor and product of the device behind a listed serial device
+  // ("0403:6001" for the FTDI converter of the Prologix controller); empty when it is not on USB.
+  static std::string UsbIdOf(const std::string& devicePath);
+
   // Where the system's serial devices are looked up (tests point these at a fake tree).
   static void SetSystemRoots(const std::string& sysClassTty, const std::string& devDir);
 

@@ -86,3 +86,35 @@ TEST(CommandLine, RawLineIsSearchedOnlyUpToADoubleDash) {
 }
 
 }  // namespace
+
+namespace {
+
+// The options of the picture script: left out of the help, --set and --screenshot-part
+// repeatable, each part with the file it goes to.
+TEST(CommandLine, PreparedViewsForPictures) {
+  const TCommandLineResult r =
+      Parse({"--page", "Graph setting", "--set", "CheckBoxRateOfChange", "--set",
+             "RtDoubleEditPumpAxisSlit=5", "--screenshot-part", "PageControl1=/tmp/p.png",
+             "--screenshot-part", "MemoLog=/tmp/a=b.png"});
+  ASSERT_EQ(r.Outcome, TCommandLineOutcome::Run) << r.Text;
+  EXPECT_EQ(r.Options.Page, "Graph setting");
+  EXPECT_EQ(r.Options.Settings,
+            (std::vector<std::string>{"CheckBoxRateOfChange", "RtDoubleEditPumpAxisSlit=5"}));
+  ASSERT_EQ(r.Options.PartShots.size(), 2u);
+  EXPECT_EQ(r.Options.PartShots[0].Part, "PageControl1");
+  EXPECT_EQ(r.Options.PartShots[0].File, "/tmp/p.png");
+  EXPECT_EQ(r.Options.PartShots[1].Part, "MemoLog");
+  EXPECT_EQ(r.Options.PartShots[1].File, "/tmp/a=b.png");
+  for (const char* bad : {"MemoLog", "=x.png", "MemoLog="}) {
+    const TCommandLineResult e = Parse({"--screenshot-part", bad});
+    EXPECT_EQ(e.Outcome, TCommandLineOutcome::Error) << bad;
+    EXPECT_EQ(e.Text.substr(0, e.Text.find('\n')),
+              std::string("zenkar-pro: --screenshot-part needs NAME=FILE, not '") + bad + "'.");
+  }
+  const std::string help = Parse({"--help"}).Text;
+  for (const char* hidden : {"--page", "--set", "--screenshot-part"})
+    EXPECT_EQ(help.find(hidden), std::string::npos) << hidden;
+  EXPECT_NE(help.find("--screenshot <FILE>"), std::string::npos);
+}
+
+}  // namespace
