@@ -32,14 +32,65 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QRect>
 #include <QRectF>
+#include <QSize>
 
 #include <algorithm>
 #include <vector>
 
+class QPainter;
 class TRtAxis;
 class TRtSeries;
 class TRtUndoStack;
+
+// Where a legend sits on its graph.
+enum class TRtLegendPosition {
+  BottomCenterOfGraph,
+  BottomCenterOfAxis,
+  LeftCenterOfGraph,
+  LeftCenterOfAxis,
+  LeftTopOfAxis,
+  TopCenterOfGraph,
+  TopCenterOfAxis,
+  RightCenterOfGraph,
+  RightCenterOfAxis,
+  RightTopOfAxis,
+  FreeFloating
+};
+
+// Smoothing of the graph's drawing.
+enum class TRtSmoothingMode { None, HighSpeed, AntiAlias, HighQuality };
+
+// What the graph needs of a legend (TRtLegend implements it). A legend is an element of the
+// graph, not a window: the graph places docked legends, paints every visible legend last and
+// hands it the mouse first.
+class IRtGraphLegend {
+ public:
+  virtual QObject* LegendObject() = 0;
+  virtual bool LegendVisible() const = 0;
+  virtual TRtLegendPosition LegendPosition() const = 0;
+  // Element rectangle in graph client pixels.
+  virtual QRect LegendBounds() const = 0;
+  // The graph's layout moves a docked legend (size unchanged).
+  virtual void SetLegendOrigin(int Left, int Top) = 0;
+  // Collects, measures and arranges the entries when stale; the size is valid afterwards.
+  virtual void PreparePaint() = 0;
+  // Draws the legend; the painter's origin is the legend's top left corner.
+  virtual void PaintGr(QPainter& Canvas) = 0;
+  // Entries and layout are stale.
+  virtual void Modified() = 0;
+  // Mouse in graph client pixels; a press returns true when the legend takes the drag, and
+  // then gets the moves and the release.
+  virtual bool LegendMousePress(QPoint Pos, Qt::MouseButtons Buttons,
+                                Qt::KeyboardModifiers Modifiers) = 0;
+  virtual void LegendMouseMove(QPoint Pos) = 0;
+  virtual void LegendMouseRelease(QPoint Pos) = 0;
+
+ protected:
+  ~IRtGraphLegend() = default;
+};
 
 class TRtGraphBase {
  public:
@@ -89,6 +140,12 @@ class TRtGraphBase {
   virtual void SetZoomAuto(bool Value) = 0;
   virtual void SetScrollbarVisible(bool Horizontal, bool Value) = 0;
 
+  // ---- drawing
+  // The graph's smoothing (legends and series draw with it).
+  virtual TRtSmoothingMode SmoothingMode() const { return TRtSmoothingMode::HighQuality; }
+  // Client size of the graph in pixels.
+  virtual QSize ClientSize() const { return DrawingArea().toAlignedRect().size(); }
+
   // ---- membership, kept here
   // Series drawn in this graph (the graph keeps them sorted by layer).
   const std::vector<TRtSeries*>& RelatedSeries() const { return fRelatedSeries; }
@@ -114,10 +171,21 @@ class TRtGraphBase {
   void RemoveAxis(TRtAxis* a) {
     fAxes.erase(std::remove(fAxes.begin(), fAxes.end(), a), fAxes.end());
   }
+  // Legends attached to this graph (FRelatedLegends), in the order they were attached. A legend
+  // adds itself when its Graph is set and removes itself when it goes or changes graph.
+  const std::vector<IRtGraphLegend*>& RelatedLegends() const { return fLegends; }
+  void AddLegend(IRtGraphLegend* l) {
+    if (l && std::find(fLegends.begin(), fLegends.end(), l) == fLegends.end())
+      fLegends.push_back(l);
+  }
+  void RemoveLegend(IRtGraphLegend* l) {
+    fLegends.erase(std::remove(fLegends.begin(), fLegends.end(), l), fLegends.end());
+  }
 
  private:
   std::vector<TRtSeries*> fRelatedSeries;
   std::vector<TRtAxis*> fAxes;
+  std::vector<IRtGraphLegend*> fLegends;
 };
 
 // What an axis reads of a series bound to it (TRtSeries implements it).

@@ -91,6 +91,13 @@ class ControlCycle : public ::testing::Test {
     after_ = Now();
   }
 
+  // The last command of a cycle may still be on its way through the bench when the worker
+  // ends: wait (bounded) for the pump to show the expected current, then give what it shows.
+  static double PumpSettledAt(double expected) {
+    WaitUntil([&] { return std::fabs(bench_->PumpCurrentA() - expected) < 1e-9; }, 5000);
+    return bench_->PumpCurrentA();
+  }
+
   static sim::Bench* bench_;
   TDateTime before_ = 0, after_ = 0;
 };
@@ -132,7 +139,7 @@ TEST_F(ControlCycle, TheLawsCurrentReachesTheSourceMeterAndComesBackWithTheResul
   EXPECT_EQ(ThreadData.SMUComplianceCurrent, 0.008);
   EXPECT_GE(ThreadData.ReadTime, before_);
   EXPECT_LE(ThreadData.ReadTime, after_);
-  EXPECT_NEAR(bench_->PumpCurrentA(), 0.008, 1e-9);
+  EXPECT_NEAR(PumpSettledAt(0.008), 0.008, 1e-9);
   const std::string& m = ThreadData.Messages;
   EXPECT_EQ(m.rfind("\r\nPID - control\r\nBelow proportional band, MAX pump current\r\n", 0), 0u)
       << m;
@@ -141,9 +148,9 @@ TEST_F(ControlCycle, TheLawsCurrentReachesTheSourceMeterAndComesBackWithTheResul
 
 TEST_F(ControlCycle, PumpSwitchedOffGetsZeroWhileTheIntegralStillAccumulates) {
   Cycle(0.002);
-  ASSERT_NEAR(bench_->PumpCurrentA(), 0.008, 1e-9);
+  ASSERT_NEAR(PumpSettledAt(0.008), 0.008, 1e-9);
   Cycle(0.0003, /*pumpOn=*/false);
-  EXPECT_EQ(bench_->PumpCurrentA(), 0.0);
+  EXPECT_EQ(PumpSettledAt(0.0), 0.0);
   EXPECT_GT(ThreadData.Integral, 0.001);
   EXPECT_NE(ThreadData.Messages.find("Apply current        : "), std::string::npos);
   EXPECT_EQ(ThreadData.Messages.find("Apply current        : 0 mA"), std::string::npos);
