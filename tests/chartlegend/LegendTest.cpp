@@ -2,6 +2,7 @@
 // dragging, lifetime, and a rendered legend.
 #include <gtest/gtest.h>
 
+#include <QMetaProperty>
 #include <QPainter>
 
 #include <memory>
@@ -76,6 +77,8 @@ TEST_F(RtLegendTest, EntriesFollowVisibilityCaptionsAndTheOrderList) {
             QStringLiteral("Gamma, a much longer caption"));
 
   c->SetIncludeInLegend(false);
+  EXPECT_EQ(Items(), (std::vector<TRtSeries*>{a}));
+  delete AddSeries("Gone", "Gone");  // a series that goes takes its entry along
   EXPECT_EQ(Items(), (std::vector<TRtSeries*>{a}));
   c->SetIncludeInLegend(true);
   b->SetVisible(true);
@@ -159,6 +162,11 @@ TEST_F(RtLegendTest, SettersRecordTheirOwnPropertyUnderTheirDescription) {
   undo.Undo();
   EXPECT_TRUE(legend.Frame()->Visible());
   EXPECT_FALSE(legend.BorderRaised());
+  // The enumerations are published as such, and the whole legend can be recorded.
+  const QMetaObject* m = legend.metaObject();
+  for (const char* e : {"Position", "ItemsOrder", "LegendCaptionColorFrom", "CaptionAlignment"})
+    EXPECT_TRUE(m->property(m->indexOfProperty(e)).isEnumType()) << e;
+  EXPECT_NO_THROW(undo.PushComponent(&legend, QStringLiteral("Legend")));
   EXPECT_EQ(legend.Font()->objectName(), QStringLiteral("Font"));
   EXPECT_EQ(legend.Frame()->objectName(), QStringLiteral("Frame"));
 }
@@ -291,6 +299,14 @@ TEST_F(RtLegendTest, RenderedLegendShowsSamplesAndCaptions) {
   EXPECT_GT(CountPixels(img, title, NotWhite), 30);
   // The shadow darkens the strip below the box.
   EXPECT_TRUE(NotWhite(img.pixel(box.center().x(), box.bottom() - 2)));
+
+  // An own drawing of the samples stays inside them.
+  legend.OnDrawLegendItem = [](TRtSeries*, TRtLegendItemDrawArgs& e) {
+    e.Graphics->fillRect(e.Rect.adjusted(-10, -10, 10, 10), Qt::green);
+  };
+  const QImage own = g.Render();
+  auto green = [](QRgb c) { return c == 0xFF00FF00u; };
+  EXPECT_EQ(CountPixels(own, box, green), lineSample.width() * lineSample.height() * 2);
 }
 
 }  // namespace
