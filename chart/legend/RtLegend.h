@@ -251,7 +251,7 @@ class TRtCustomLegend : public QObject, public IRtGraphLegend {
   bool FDropShadow = false, FBorderRaised = false, FBorderLowered = false;
   float FCornerRounding = 0;
   int FColumns = 1, FRows = 1;
-  TRtItemsOrder FItemsOrder = TRtItemsOrder::ByRow;
+  TRtItemsOrder FItemsOrder = TRtItemsOrder::ByColumn;
   float FItemWidth = 80;
   float FItemHeightSet = 0;
   float FItemHeight = 0;

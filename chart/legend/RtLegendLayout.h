@@ -60,7 +60,7 @@ struct TRtLegendLayoutInput {
   float DistanceBetweenColumns = 10;
   float DistanceToBorder = 8;
   int Rows = 1, Columns = 1;
-  TRtItemsOrder ItemsOrder = TRtItemsOrder::ByRow;
+  TRtItemsOrder ItemsOrder = TRtItemsOrder::ByColumn;
   // The title, when shown (visible and not empty).
   bool TitleShown = false;
   QSizeF Title;

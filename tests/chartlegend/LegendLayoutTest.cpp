@@ -10,6 +10,7 @@ TRtLegendLayoutInput Entries(std::initializer_list<double> Widths) {
   TRtLegendLayoutInput in;
   for (double w : Widths) in.Captions.emplace_back(w, 14);
   in.ItemHeight = 12;
+  in.ItemsOrder = TRtItemsOrder::ByRow;
   return in;
 }
 

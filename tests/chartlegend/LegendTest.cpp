@@ -139,8 +139,7 @@ TEST_F(RtLegendTest, SettersRecordTheirOwnPropertyUnderTheirDescription) {
       {"CornerRounding", 3.0f, "Legend border corner rounding radius"},
       {"Columns", 2, "Legend number of columns"},
       {"Rows", 2, "Legend number of rows"},
-      {"ItemsOrder", QVariant::fromValue(TRtItemsOrder::ByColumn),
-       "Legend items order by row/column"},
+      {"ItemsOrder", QVariant::fromValue(TRtItemsOrder::ByRow), "Legend items order by row/column"},
       {"ItemsOrderList", QStringList{QStringLiteral("A")}, "Legend items order list"},
       {"Visible", false, "Legend visible"},
       {"Graph", QVariant::fromValue<QObject*>(&other), "Legend graph"},
@@ -272,7 +271,6 @@ TEST_F(RtLegendTest, RenderedLegendShowsSamplesAndCaptions) {
   legend.SetDropShadow(true);
   legend.SetCaption(QStringLiteral("Legend"));
   legend.SetCaptionVisible(true);
-  legend.SetItemsOrder(TRtItemsOrder::ByColumn);
   legend.SetLeft(380);
   legend.SetTop(30);
   const QImage img = g.Render();
