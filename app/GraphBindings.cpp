@@ -65,8 +65,8 @@ void SetUpGraph(TRtGraph2D* G, const char* Name, TRtSmoothingMode Smoothing, TRt
 }
 
 #ifdef ZK_HAVE_LEGEND
-// A floating legend at the data area's upper left corner, framed in grey on transparent white.
-TRtLegend* MakeLegend(QObject* Owner, const char* Name, TRtGraph2D* Graph) {
+// A floating legend near the data area's upper left corner, framed in grey on transparent white.
+TRtLegend* MakeLegend(QObject* Owner, const char* Name, TRtGraph2D* Graph, int Left) {
   auto* l = Make<TRtLegend>(Owner, Name);
   l->Font()->SetName(QStringLiteral("Arial"));
   l->Font()->SetSize(9);
@@ -76,7 +76,7 @@ TRtLegend* MakeLegend(QObject* Owner, const char* Name, TRtGraph2D* Graph) {
   l->Frame()->SetWidth(1);
   l->Frame()->SetColor(TRtColor(-10197916));
   l->SetPosition(TRtLegendPosition::FreeFloating);
-  l->SetLeft(90);
+  l->SetLeft(Left);
   l->SetTop(12);
   l->SetGraph(Graph);
   return l;
@@ -147,8 +147,9 @@ TGraphObjects BuildGraphObjects(QObject* Owner, TRtGraph2D* PumpGraph, TRtGraph2
        g.YAxisSensorVoltage, 3, 0xFFFF0000, 1);
 
 #ifdef ZK_HAVE_LEGEND
-  g.Legend1 = MakeLegend(Owner, "Legend1", PumpGraph);
-  g.Legend2 = MakeLegend(Owner, "Legend2", SensorGraph);
+  // The sensor graph's legend clears the temperature axis at the left.
+  g.Legend1 = MakeLegend(Owner, "Legend1", PumpGraph, 90);
+  g.Legend2 = MakeLegend(Owner, "Legend2", SensorGraph, 150);
 #endif
   return g;
 }

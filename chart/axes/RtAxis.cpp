@@ -1156,8 +1156,10 @@ double TRtAxis::ScrollStop() const {
 bool TRtAxis::IsClipped() const {
   if (FRedoRange || !fGraph || fGraph->RelatedSeries().empty() || FValuesStart >= FValuesStop)
     return false;
-  return FStart - std::abs(FStart) * 1e-8 > FValuesStart ||
-         FValuesStop > FStop + std::abs(FStop) * 1e-8;
+  // Relative to the larger end: an end rounded to 0 from a value a hair below it (a pump
+  // voltage of -5e-12 V) leaves nothing outside the shown range.
+  const double tolerance = std::max(std::abs(FStart), std::abs(FStop)) * 1e-8;
+  return FStart - tolerance > FValuesStart || FValuesStop > FStop + tolerance;
 }
 
 // ---- painting

@@ -193,7 +193,8 @@ TEST_F(GraphPropertiesTest, TemperatureAxisWaitsForARealTemperatureAndTakesItsBa
   graph->RenderImage();
   const double shownLeft = graph->DrawingArea().left();
 
-  // Hidden, the data area takes the band up to the border margin.
+  // Hidden, the data area takes the band: it reaches the border but for the time axis's
+  // first label.
   w_->CheckBoxCellTemperatureShow->setChecked(false);
   w_->GraphProperties();
   EXPECT_FALSE(g.YAxisTemperature->Visible());
@@ -201,6 +202,19 @@ TEST_F(GraphPropertiesTest, TemperatureAxisWaitsForARealTemperatureAndTakesItsBa
   const double hiddenLeft = graph->DrawingArea().left();
   EXPECT_GT(shownLeft, hiddenLeft + 20);
   EXPECT_GE(shownLeft - hiddenLeft, g.YAxisTemperature->Width() - 20);
+}
+
+TEST_F(GraphPropertiesTest, AHairBelowZeroNeedsNoScrollBar) {
+  // The first pump voltage of a run reads a few picovolts below zero.
+  AddRows(20);
+  w_->RtDoubleVectorPumpVoltage->SetValue(0, -4.9e-12);
+  w_->CheckBoxPumpVoltageShow->setChecked(true);
+  w_->GraphProperties();
+  TRtGraph2D* graph = w_->RtGraph2DSensorVoltage;
+  graph->RenderImage();
+  TRtAxis* y = w_->Graphs.YAxisSensorVoltage;
+  EXPECT_EQ(y->Start(), 0.0);
+  EXPECT_FALSE(y->IsClipped());
 }
 
 }  // namespace
