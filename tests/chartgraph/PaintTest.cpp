@@ -121,3 +121,43 @@ TEST(Graph2DPaint, ImageExportAsPngBmpAndJpeg) {
   const QImage img(QString(ZK_PNG_DIR) + "/graph2d.png");
   EXPECT_EQ(CountColor(img, QRect(100, 60, 80, 30), qRgb(255, 255, 0)), 80 * 30);
 }
+
+// Appended pairs resume the line thinning where the old points are final: the points equal those
+// of a thinning from scratch.
+TEST(Graph2DPaint, ResumedLineThinningEqualsAFullOne) {
+  TGraphScene sc(0);
+  sc.s.PointSymbol()->SetVisible(false);
+  for (TRtAxis* a : {&sc.x, &sc.y}) {
+    a->SetStartEnd(TRtAxisEnd::Fixed);
+    a->SetStopEnd(TRtAxisEnd::Fixed);
+  }
+  sc.x.SetStartStop(0, 2000);
+  sc.y.SetStartStop(-2, 12);
+  std::uint32_t r = 1;
+  int n = 0;
+  auto add = [&](int k) {
+    for (int i = 0; i < k; ++i, ++n) {
+      r = r * 1664525u + 1013904223u;
+      sc.vx.Add(n * 0.1);
+      sc.vy.Add(5 + 4 * std::sin(n * 0.003) + ((r >> 8) % 1000) * 0.0004);
+    }
+  };
+  add(3000);
+  sc.Render();
+  for (int k : {1, 1, 7, 50, 2, 400, 1, 3}) {
+    add(k);
+    sc.Render();
+    const int count = sc.s.PointCount();
+    const std::vector<TRtPointF> resumed(sc.s.Points().begin(), sc.s.Points().begin() + count);
+    const std::vector<int> index = sc.s.PointIndex();
+    sc.s.PointsModified();
+    sc.s.CalculatePoints();
+    ASSERT_EQ(sc.s.PointCount(), count) << n;
+    EXPECT_EQ(index, sc.s.PointIndex()) << n;
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(resumed[std::size_t(i)].X, sc.s.Points()[std::size_t(i)].X) << i;
+      ASSERT_EQ(resumed[std::size_t(i)].Y, sc.s.Points()[std::size_t(i)].Y) << i;
+    }
+  }
+  EXPECT_GT(sc.s.PointCount(), 300);
+}
