@@ -25,10 +25,14 @@ bool SameMapping(const TRtAxisMapping& a, const TRtAxisMapping& b) {
 
 TRtLayoutSide SideOf(TRtAxisPosition p) {
   switch (p) {
-    case TRtAxisPosition::Bottom: return TRtLayoutSide::Bottom;
-    case TRtAxisPosition::Left: return TRtLayoutSide::Left;
-    case TRtAxisPosition::Top: return TRtLayoutSide::Top;
-    case TRtAxisPosition::Right: return TRtLayoutSide::Right;
+    case TRtAxisPosition::Bottom:
+      return TRtLayoutSide::Bottom;
+    case TRtAxisPosition::Left:
+      return TRtLayoutSide::Left;
+    case TRtAxisPosition::Top:
+      return TRtLayoutSide::Top;
+    case TRtAxisPosition::Right:
+      return TRtLayoutSide::Right;
   }
   return TRtLayoutSide::Bottom;
 }
@@ -74,7 +78,10 @@ float AxisBand(const TRtAxis& a) {
   b.MajorTickLength = a.MajorTickLength();
   b.LabelExtent = a.NumbersVisible() ? (h ? a.MaxNumberLabelHeight() : a.MaxNumberLabelWidth()) : 0;
   b.DistanceAxisLabels = a.DistanceAxisLabels();
-  b.CaptionSpace = a.CaptionSpace();
+  // A caption turned along a vertical axis takes its text height across the axis.
+  b.CaptionSpace = a.CaptionSpace() > 0 && !h && !a.CaptionHorizontalOnVerticalAxis()
+                       ? a.CaptionRec().FHeight
+                       : a.CaptionSpace();
   b.DistanceNumbersCaption = a.DistanceNumbersCaption();
   b.ExponentCaption = a.ExtraExponentShown();
   b.ExponentExtent = h ? a.ExtraExponentRec().FHeight : a.ExtraExponentRec().FWidth;
@@ -149,8 +156,9 @@ TRtGraph2D::TRtGraph2D(QWidget* parent) : QWidget(parent) {
     b->hide();
     connect(b, &QAbstractSlider::actionTriggered, this,
             [this, h](int action) { ScrollBarAction(h, action); });
-    connect(b, &QAbstractSlider::sliderReleased, this,
-            [this, h] { ScrollBarScroll(h, -1, (h ? FHScrollBar : FVScrollbar)->sliderPosition()); });
+    connect(b, &QAbstractSlider::sliderReleased, this, [this, h] {
+      ScrollBarScroll(h, -1, (h ? FHScrollBar : FVScrollbar)->sliderPosition());
+    });
   }
 
   FPollingTimer.setInterval(50);
@@ -272,8 +280,7 @@ void TRtGraph2D::SetCaptionVisible(bool v) {
 }
 
 void TRtGraph2D::SetCaptionAlignment(TAlignment v) {
-  if (Store(FCaptionAlignment, v, UndoStack(), this, "Graph caption alignment",
-            "CaptionAlignment"))
+  if (Store(FCaptionAlignment, v, UndoStack(), this, "Graph caption alignment", "CaptionAlignment"))
     Modified();
 }
 
@@ -419,6 +426,13 @@ void TRtGraph2D::CalculateAxes() {
   for (TRtAxis* a : Axes()) {
     before.push_back(a->Mapping());
     a->FollowMaster();
+    // The element spans the client along the axis; the end rounding partitions that length.
+    if (a->AutoSize()) {
+      if (a->IsHorizontal())
+        a->SetBounds(0, a->Top(), width(), a->Height());
+      else
+        a->SetBounds(a->Left(), 0, a->Width(), height());
+    }
     a->RoundCurrentRange();
     a->SetAxisLine(0, 0, float(a->IsHorizontal() ? a->Width() : a->Height()));
     a->CalculateTicks();
@@ -559,7 +573,7 @@ void TRtGraph2D::ClipToVisibleData(QPainter& P) const {
   const QRectF& d = FDrawingArea;
   for (TRtAxis* a : Axes()) {
     if (!a->IsClipped()) continue;
-    const bool lowCut = a->ValuesStart() < a->Start(), highCut = a->ValuesStop() > a->Stop();
+    const bool lowCut = a->ValuesStart()<a->Start(), highCut = a->ValuesStop()> a->Stop();
     const bool fwdLowAtLeft = !a->Twisted();
     if (a->IsHorizontal()) {
       if (fwdLowAtLeft ? lowCut : highCut) r.setLeft(d.left());
@@ -732,7 +746,7 @@ bool TRtGraph2D::SaveImage(QIODevice& Stream, int Format) {
 
 bool TRtGraph2D::SaveImageToFile(const QString& FileName) {
   const QString ext = QFileInfo(FileName).suffix().toLower();
-  const int fmt = ext == "bmp"                     ? 1
+  const int fmt = ext == "bmp"                      ? 1
                   : (ext == "jpg" || ext == "jpeg") ? 2
                   : ext == "gif"                    ? 4
                   : (ext == "tif" || ext == "tiff") ? 5

@@ -188,9 +188,15 @@ void TRtGraph2D::EndZoomDrag() {
   switch (RtZoomReleaseAction(FDragStart, FLastDrag, FDrawingArea,
                               FZoom->ResetOnRightBottomLeftTopFrame(),
                               FZoom->BackOnRightBottomLeftTopFrame())) {
-    case TRtZoomRelease::Reset: ZoomReset(); break;
-    case TRtZoomRelease::RepaintOnly: update(); break;
-    case TRtZoomRelease::Back: ZoomBack(); break;
+    case TRtZoomRelease::Reset:
+      ZoomReset();
+      break;
+    case TRtZoomRelease::RepaintOnly:
+      update();
+      break;
+    case TRtZoomRelease::Back:
+      ZoomBack();
+      break;
     case TRtZoomRelease::ZoomTo:
       ZoomTo(FDragStart, FLastDrag);
       if (FZoom->OnEndZoom) FZoom->OnEndZoom(this);
@@ -269,10 +275,14 @@ void TRtGraph2D::ScrollBarScroll(bool Horizontal, int Action, int Position) {
   const double sign = (!Horizontal && !r->Twisted()) || (Horizontal && r->Twisted()) ? -1 : 1;
   auto step = [r](TRtScrollIncrement k) {
     switch (k) {
-      case TRtScrollIncrement::Page: return r->Stop() - r->Start();
-      case TRtScrollIncrement::MajorTick: return r->MajorIncrement();
-      case TRtScrollIncrement::MinorTick: return r->MinorIncrement();
-      case TRtScrollIncrement::Pixel: return r->NormalizeConst();
+      case TRtScrollIncrement::Page:
+        return r->Stop() - r->Start();
+      case TRtScrollIncrement::MajorTick:
+        return r->MajorIncrement();
+      case TRtScrollIncrement::MinorTick:
+        return r->MinorIncrement();
+      case TRtScrollIncrement::Pixel:
+        return r->NormalizeConst();
     }
     return 0.0;
   };
@@ -281,16 +291,28 @@ void TRtGraph2D::ScrollBarScroll(bool Horizontal, int Action, int Position) {
   double d = 0;
   bool line = false, tracking = false;
   switch (Action) {
-    case QAbstractSlider::SliderSingleStepSub: d = -sign * small; line = true; break;
-    case QAbstractSlider::SliderSingleStepAdd: d = sign * small; line = true; break;
-    case QAbstractSlider::SliderPageStepSub: d = -sign * large; break;
-    case QAbstractSlider::SliderPageStepAdd: d = sign * large; break;
+    case QAbstractSlider::SliderSingleStepSub:
+      d = -sign * small;
+      line = true;
+      break;
+    case QAbstractSlider::SliderSingleStepAdd:
+      d = sign * small;
+      line = true;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      d = -sign * large;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      d = sign * large;
+      break;
     case QAbstractSlider::SliderMove:
       tracking = true;
       d = sign > 0 ? span * Position / 10000 + r->ScrollStart() - r->Start()
                    : span * (10000 - Position) / 10000 + r->ScrollStart() - r->Stop();
       break;
-    default: d = 0; break;
+    default:
+      d = 0;
+      break;
   }
   double f = d / span;
   if (r->Twisted()) f = -f;
@@ -299,9 +321,9 @@ void TRtGraph2D::ScrollBarScroll(bool Horizontal, int Action, int Position) {
     double c = f * (a->ScrollStop() - a->ScrollStart());
     if (a->Twisted()) c = -c;
     const TRtAxisEndRounding er = a->EndRounding();
-    const bool round = !tracking && (er == TRtAxisEndRounding::RndToMajorZoomToMinor ||
-                                     er == TRtAxisEndRounding::RndToMajor ||
-                                     er == TRtAxisEndRounding::RndToMinor);
+    const bool round =
+        !tracking && (er == TRtAxisEndRounding::RndToMajorZoomToMinor ||
+                      er == TRtAxisEndRounding::RndToMajor || er == TRtAxisEndRounding::RndToMinor);
     const bool major = er == TRtAxisEndRounding::RndToMajor;
     const double width = a->Stop() - a->Start();
     double start = a->Start() + c;

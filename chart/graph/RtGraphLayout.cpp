@@ -33,8 +33,8 @@ float RtAxisBandThickness(const TRtAxisBandInput& A) {
   if (A.CaptionSpace > 0)
     f += A.CaptionSpace + (labels ? A.DistanceNumbersCaption : A.DistanceAxisLabels);
   if (A.ExponentCaption)
-    f = std::max(f, A.DistanceAxisExtraExponent + A.MajorTickLength + A.ExponentExtent +
-                        A.AxisThicknes);
+    f = std::max(
+        f, A.DistanceAxisExtraExponent + A.MajorTickLength + A.ExponentExtent + A.AxisThicknes);
   return f;
 }
 
@@ -130,8 +130,8 @@ void RtLayoutBands(TRtGraphLayout& L) {
       a.AxTop = float(a.Overhang.Far);
       a.AxLength = float(b.height() - a.Overhang.Near - a.Overhang.Far);
       if (a.Side == TRtLayoutSide::Left)
-        a.AxLeft = a.TicksPointToData ? float(b.width()) - a.MajorTickLength
-                                      : float(Ceil(a.Band - half));
+        a.AxLeft =
+            a.TicksPointToData ? float(b.width()) - a.MajorTickLength : float(Ceil(a.Band - half));
       else
         a.AxLeft = a.TicksPointToData ? a.MajorTickLength : float(Ceil(half));
     }
@@ -165,17 +165,33 @@ void RtLayoutDataArea(TRtGraphLayout& L) {
     if (m < o[side]) {
       m = o[side];
       switch (a.Side) {
-        case TRtLayoutSide::Left: a.AxLeft = float(o[side]) - dva; break;
-        case TRtLayoutSide::Right: a.AxLeft = float(b.width() - o[side]) + dva; break;
-        case TRtLayoutSide::Bottom: a.AxTop = float(b.height() - o[side]) + dva; break;
-        case TRtLayoutSide::Top: a.AxTop = float(o[side]) - dva; break;
+        case TRtLayoutSide::Left:
+          a.AxLeft = float(o[side]) - dva;
+          break;
+        case TRtLayoutSide::Right:
+          a.AxLeft = float(b.width() - o[side]) + dva;
+          break;
+        case TRtLayoutSide::Bottom:
+          a.AxTop = float(b.height() - o[side]) + dva;
+          break;
+        case TRtLayoutSide::Top:
+          a.AxTop = float(o[side]) - dva;
+          break;
       }
     } else {
       switch (a.Side) {
-        case TRtLayoutSide::Left: m = Ceil(b.left() + a.AxLeft + dva); break;
-        case TRtLayoutSide::Right: m = Ceil(L.ClientWidth - b.left() - a.AxLeft + dva); break;
-        case TRtLayoutSide::Bottom: m = Ceil(L.ClientHeight - b.top() - a.AxTop + dva); break;
-        case TRtLayoutSide::Top: m = Ceil(b.top() + a.AxTop + dva); break;
+        case TRtLayoutSide::Left:
+          m = Ceil(b.left() + a.AxLeft + dva);
+          break;
+        case TRtLayoutSide::Right:
+          m = Ceil(L.ClientWidth - b.left() - a.AxLeft + dva);
+          break;
+        case TRtLayoutSide::Bottom:
+          m = Ceil(L.ClientHeight - b.top() - a.AxTop + dva);
+          break;
+        case TRtLayoutSide::Top:
+          m = Ceil(b.top() + a.AxTop + dva);
+          break;
       }
     }
   }
@@ -192,16 +208,17 @@ void RtLayoutDataArea(TRtGraphLayout& L) {
     }
     a.AxLength = std::max(a.AxLength, 40.0f);
   }
-  L.DrawingArea = QRectF(L.MarginLeft, L.MarginTop, L.ClientWidth - L.MarginLeft - L.MarginRight + 1,
-                         L.ClientHeight - L.MarginTop - L.MarginBottom + 1);
+  L.DrawingArea =
+      QRectF(L.MarginLeft, L.MarginTop, L.ClientWidth - L.MarginLeft - L.MarginRight + 1,
+             L.ClientHeight - L.MarginTop - L.MarginBottom + 1);
   L.TitleY = L.CaptionDistanceBefore;
   L.TitleX = L.TitleAlignment == 0   ? L.DistanceBorderAxisLeft
              : L.TitleAlignment == 1 ? float(L.ClientWidth) - L.DistanceBorderAxisRight
                                      : float(L.ClientWidth) / 2;
   const QRectF& d = L.DrawingArea;
   if (L.ShowHScrollbar)
-    L.HScrollbarRect = QRect(int(d.x()), L.ClientHeight - L.HScrollbarHeight, int(d.width()),
-                             L.HScrollbarHeight);
+    L.HScrollbarRect =
+        QRect(int(d.x()), L.ClientHeight - L.HScrollbarHeight, int(d.width()), L.HScrollbarHeight);
   if (L.ShowVScrollbar) L.VScrollbarRect = QRect(0, int(d.y()), L.VScrollbarWidth, int(d.height()));
   for (TRtLayoutLegend& g : L.Legends) {
     QRect& b = g.Bounds;
@@ -223,8 +240,11 @@ void RtLayoutDataArea(TRtGraphLayout& L) {
         b.moveTop(int(std::lround(d.y() + (d.height() - b.height()) / 2)));
         break;
       case TRtLegendPosition::LeftTopOfAxis:
-      case TRtLegendPosition::RightTopOfAxis: b.moveTop(int(std::lround(d.y()))); break;
-      case TRtLegendPosition::FreeFloating: break;
+      case TRtLegendPosition::RightTopOfAxis:
+        b.moveTop(int(std::lround(d.y())));
+        break;
+      case TRtLegendPosition::FreeFloating:
+        break;
     }
   }
 }

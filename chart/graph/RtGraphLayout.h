@@ -77,8 +77,8 @@ struct TRtGraphLayout {
   int HScrollbarHeight = 16, VScrollbarWidth = 16;
   bool TitleVisible = false;
   float TitleHeight = 0, CaptionDistanceBefore = 0, CaptionDistanceAfter = 0;
-  int TitleAlignment = 2;  // 0 left, 1 right, 2 centre
-  std::vector<TRtLayoutAxis> Axes;  // in child order
+  int TitleAlignment = 2;                // 0 left, 1 right, 2 centre
+  std::vector<TRtLayoutAxis> Axes;       // in child order
   std::vector<TRtLayoutLegend> Legends;  // visible docked legends
   // Running margins and results.
   int MarginLeft = 0, MarginRight = 0, MarginTop = 0, MarginBottom = 0;

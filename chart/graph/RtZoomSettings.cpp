@@ -7,7 +7,8 @@
 #include "chart/graph/RtGraph2D.h"
 
 namespace {
-constexpr const char* kSameShiftText = "Zooming and panning not allowed to start with same parameters";
+constexpr const char* kSameShiftText =
+    "Zooming and panning not allowed to start with same parameters";
 }
 
 TShiftState RtShiftState(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers, bool Double) {
@@ -101,8 +102,8 @@ bool RtIsClickBeside(QPoint Press, QPoint Release, const QRectF& d) {
          !RtInDataArea(Release, d);
 }
 
-TRtScrollBarState RtScrollBarState(double Start, double Stop, double ScrollStart,
-                                   double ScrollStop, bool Horizontal, bool Twisted) {
+TRtScrollBarState RtScrollBarState(double Start, double Stop, double ScrollStart, double ScrollStop,
+                                   bool Horizontal, bool Twisted) {
   double span = ScrollStop - ScrollStart;
   if (!(span > 0)) span = Stop - Start;
   TRtScrollBarState s;
@@ -119,8 +120,8 @@ TRtScrollBarState RtScrollBarState(double Start, double Stop, double ScrollStart
   return s;
 }
 
-bool RtPanRange(double InitialStart, double InitialStop, double Shift, bool Log,
-                double ScrollStart, double ScrollStop, double& Start, double& Stop) {
+bool RtPanRange(double InitialStart, double InitialStop, double Shift, bool Log, double ScrollStart,
+                double ScrollStop, double& Start, double& Stop) {
   Start = InitialStart + Shift;
   Stop = InitialStop + Shift;
   if (Log) {

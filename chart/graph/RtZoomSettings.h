@@ -49,8 +49,8 @@ class TRtZoomSettings : public QObject {
   Q_PROPERTY(bool BackOnClickBeside READ BackOnClickBeside WRITE SetBackOnClickBeside)
   Q_PROPERTY(bool BackOnRightBottomLeftTopFrame READ BackOnRightBottomLeftTopFrame WRITE
                  SetBackOnRightBottomLeftTopFrame)
-  Q_PROPERTY(bool ResetOnDoubleClickBeside READ ResetOnDoubleClickBeside WRITE
-                 SetResetOnDoubleClickBeside)
+  Q_PROPERTY(
+      bool ResetOnDoubleClickBeside READ ResetOnDoubleClickBeside WRITE SetResetOnDoubleClickBeside)
   Q_PROPERTY(bool ResetOnRightBottomLeftTopFrame READ ResetOnRightBottomLeftTopFrame WRITE
                  SetResetOnRightBottomLeftTopFrame)
   Q_PROPERTY(quint32 StartZoom READ StartZoom WRITE SetStartZoom)
@@ -58,10 +58,10 @@ class TRtZoomSettings : public QObject {
   Q_PROPERTY(int PanningCursor READ PanningCursor WRITE SetPanningCursor)
   Q_PROPERTY(bool HScrollbarVisible READ HScrollbarVisible WRITE SetHScrollbarVisible)
   Q_PROPERTY(bool VScrollbarVisible READ VScrollbarVisible WRITE SetVScrollbarVisible)
-  Q_PROPERTY(
-      TRtScrollIncrement ScrollSmallIncrement READ ScrollSmallIncrement WRITE SetScrollSmallIncrement)
-  Q_PROPERTY(
-      TRtScrollIncrement ScrollLargeIncrement READ ScrollLargeIncrement WRITE SetScrollLargeIncrement)
+  Q_PROPERTY(TRtScrollIncrement ScrollSmallIncrement READ ScrollSmallIncrement WRITE
+                 SetScrollSmallIncrement)
+  Q_PROPERTY(TRtScrollIncrement ScrollLargeIncrement READ ScrollLargeIncrement WRITE
+                 SetScrollLargeIncrement)
 
  public:
   explicit TRtZoomSettings(TRtGraph2D* ParentGraph);
@@ -179,10 +179,10 @@ struct TRtScrollBarState {
   int PageSize = 10000;
   int Position = 0;
 };
-TRtScrollBarState RtScrollBarState(double Start, double Stop, double ScrollStart,
-                                   double ScrollStop, bool Horizontal, bool Twisted);
+TRtScrollBarState RtScrollBarState(double Start, double Stop, double ScrollStart, double ScrollStop,
+                                   bool Horizontal, bool Twisted);
 
 // The range of an axis panned by Shift from its initial range (log10 values for log axes);
 // false when it would leave the stage-0 range [ScrollStart, ScrollStop].
-bool RtPanRange(double InitialStart, double InitialStop, double Shift, bool Log,
-                double ScrollStart, double ScrollStop, double& Start, double& Stop);
+bool RtPanRange(double InitialStart, double InitialStop, double Shift, bool Log, double ScrollStart,
+                double ScrollStop, double& Start, double& Stop);
