@@ -1156,9 +1156,10 @@ double TRtAxis::ScrollStop() const {
 bool TRtAxis::IsClipped() const {
   if (FRedoRange || !fGraph || fGraph->RelatedSeries().empty() || FValuesStart >= FValuesStop)
     return false;
-  // Relative to the larger end: an end rounded to 0 from a value a hair below it (a pump
-  // voltage of -5e-12 V) leaves nothing outside the shown range.
-  const double tolerance = std::max(std::abs(FStart), std::abs(FStop)) * 1e-8;
+  // Relative to the shown span, not to the ends: an end rounded to 0 from a value a hair below
+  // it (a pump voltage of -5e-12 V) leaves nothing outside, while on a date-time axis (values
+  // near 46000 days) a zoom that leaves a few seconds of data outside is clipped.
+  const double tolerance = std::abs(FStop - FStart) * 1e-8;
   return FStart - tolerance > FValuesStart || FValuesStop > FStop + tolerance;
 }
 

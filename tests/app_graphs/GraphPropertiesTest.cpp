@@ -204,7 +204,7 @@ TEST_F(GraphPropertiesTest, TemperatureAxisWaitsForARealTemperatureAndTakesItsBa
   EXPECT_GE(shownLeft - hiddenLeft, g.YAxisTemperature->Width() - 20);
 }
 
-TEST_F(GraphPropertiesTest, AHairBelowZeroNeedsNoScrollBar) {
+TEST_F(GraphPropertiesTest, ScrollBarsOnlyWhereDataLieOutside) {
   // The first pump voltage of a run reads a few picovolts below zero.
   AddRows(20);
   w_->RtDoubleVectorPumpVoltage->SetValue(0, -4.9e-12);
@@ -215,6 +215,11 @@ TEST_F(GraphPropertiesTest, AHairBelowZeroNeedsNoScrollBar) {
   TRtAxis* y = w_->Graphs.YAxisSensorVoltage;
   EXPECT_EQ(y->Start(), 0.0);
   EXPECT_FALSE(y->IsClipped());
+  // A zoom into the middle of a date-time axis leaves seconds of data outside at both ends.
+  TRtAxis* x = w_->Graphs.XAxisSensorTime;
+  const double t0 = w_->RtDoubleVectorTime->GetValue(0);
+  x->ZoomIn(t0 + 5 / 86400.0, t0 + 10 / 86400.0);
+  EXPECT_TRUE(x->IsClipped());
 }
 
 }  // namespace
