@@ -239,3 +239,12 @@ TEST_F(ZoomFixture, ScrollBarsFollowTheZoomedRange) {
   EXPECT_LE(sc.x.Stop(), sc.x.ScrollStop());
   EXPECT_EQ(h->value(), h->maximum());
 }
+
+TEST_F(ZoomFixture, LegendsGetTheMouseFirst) {
+  TFakeLegend leg(&sc.g, TRtLegendPosition::FreeFloating, QSize(80, 30));
+  leg.SetLegendOrigin(100, 60);
+  Drag(&sc.g, {110, 70}, {150, 100});
+  EXPECT_EQ(leg.LegendBounds(), QRect(140, 90, 80, 30));
+  EXPECT_EQ(leg.Released, 1);
+  EXPECT_EQ(sc.y.ZoomBufferSize(), 0);
+}
