@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QScrollBar>
 #include <QTest>
 
@@ -226,6 +227,8 @@ TEST_F(ZoomFixture, ScrollBarsFollowTheZoomedRange) {
   EXPECT_EQ(h->geometry().left(), int(sc.g.DrawingArea().x()));
   EXPECT_EQ(h->geometry().bottom(), 399);
   EXPECT_EQ(v->geometry().left(), 0);
+  QDir().mkpath(ZK_PNG_DIR);
+  sc.g.grab().save(QString(ZK_PNG_DIR) + "/graph2d-zoomed.png");
 
   const TRange x1 = R(sc.x);
   const int stage = sc.y.ZoomStage();
