@@ -184,6 +184,17 @@ void BM_RepaintUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintUnchanged)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// Without series: background, axes and labels only.
+void BM_RepaintAxesOnly(benchmark::State& state) {
+  TWindowGraphs w(int(state.range(0)));
+  for (TRtSeries* s : std::initializer_list<TRtSeries*>{&w.current, &w.sensorU, &w.temperature,
+                                                        &w.pumpU, &w.target, &w.regression})
+    s->SetVisible(false);
+  w.Repaint();
+  for (auto _ : state) w.Repaint();
+}
+BENCHMARK(BM_RepaintAxesOnly)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // One control cycle: a row appended inside BeginUpdate/EndUpdate of both graphs, the polling
 // step, then both repaints.
 void BM_AppendRowAndRepaint(benchmark::State& state) {

@@ -167,6 +167,15 @@ TRtGraph2D::TRtGraph2D(QWidget* parent) : QWidget(parent) {
 
 TRtGraph2D::~TRtGraph2D() {
   FPollingTimer.stop();
+  // Elements owned by the graph (the axes it made itself, or a legend or series given the graph
+  // as owner) leave it while it is still whole: their destructors call back into the lists.
+  std::vector<QObject*> elements;
+  for (IRtGraphLegend* l : RelatedLegends())
+    if (l->LegendObject() && l->LegendObject()->parent() == this)
+      elements.push_back(l->LegendObject());
+  for (QObject* o : children())
+    if (qobject_cast<TRtAxis*>(o) || qobject_cast<TRtSeries*>(o)) elements.push_back(o);
+  for (QObject* o : elements) delete o;
 }
 
 // ---- notices

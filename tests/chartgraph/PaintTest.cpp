@@ -161,3 +161,15 @@ TEST(Graph2DPaint, ResumedLineThinningEqualsAFullOne) {
   }
   EXPECT_GT(sc.s.PointCount(), 300);
 }
+
+// A graph painted without axes makes its own ("XAxis1", "YAxis1") and frees them with itself.
+TEST(Graph2DPaint, MissingPrimaryAxesAreMade) {
+  auto g = std::make_unique<TRtGraph2D>();
+  g->RenderImage();
+  ASSERT_NE(g->PrimaryXAxis(), nullptr);
+  EXPECT_EQ(g->PrimaryXAxis()->objectName(), "XAxis1");
+  EXPECT_EQ(g->PrimaryYAxis()->Caption(), "Y-Axis");
+  EXPECT_EQ(g->PrimaryYAxis()->Position(), TRtAxisPosition::Left);
+  EXPECT_EQ(g->Axes().size(), 2u);
+  g.reset();
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QScrollBar>
 #include <QTest>
 
@@ -226,6 +227,8 @@ TEST_F(ZoomFixture, ScrollBarsFollowTheZoomedRange) {
   EXPECT_EQ(h->geometry().left(), int(sc.g.DrawingArea().x()));
   EXPECT_EQ(h->geometry().bottom(), 399);
   EXPECT_EQ(v->geometry().left(), 0);
+  QDir().mkpath(ZK_PNG_DIR);
+  sc.g.grab().save(QString(ZK_PNG_DIR) + "/graph2d-zoomed.png");
 
   const TRange x1 = R(sc.x);
   const int stage = sc.y.ZoomStage();
@@ -238,4 +241,13 @@ TEST_F(ZoomFixture, ScrollBarsFollowTheZoomedRange) {
   sc.Render();
   EXPECT_LE(sc.x.Stop(), sc.x.ScrollStop());
   EXPECT_EQ(h->value(), h->maximum());
+}
+
+TEST_F(ZoomFixture, LegendsGetTheMouseFirst) {
+  TFakeLegend leg(&sc.g, TRtLegendPosition::FreeFloating, QSize(80, 30));
+  leg.SetLegendOrigin(100, 60);
+  Drag(&sc.g, {110, 70}, {150, 100});
+  EXPECT_EQ(leg.LegendBounds(), QRect(140, 90, 80, 30));
+  EXPECT_EQ(leg.Released, 1);
+  EXPECT_EQ(sc.y.ZoomBufferSize(), 0);
 }
