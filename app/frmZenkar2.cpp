@@ -296,6 +296,9 @@ void TFormZenkar2::PresentResults() {
     Log(m.substr(pos, end - pos));
     pos = end + 2;
   }
+  for (const std::string& line :
+       fFaults.Cycle(CycleCounter, ThreadData.SmuProblem, ThreadData.DmmProblem))
+    Log(line);
   RtGraph2DPumpCurrent->BeginUpdate();
   RtGraph2DSensorVoltage->BeginUpdate();
   RtDoubleVectorTime->Add(ThreadData.ReadTime);

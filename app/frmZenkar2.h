@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/CellState.h"
+#include "app/CycleFaults.h"
 #include "app/CycleScheduler.h"
 #include "app/DataFiles.h"
 #include "app/GraphPlaceholder.h"
@@ -210,6 +211,7 @@ class TFormZenkar2 : public QMainWindow {
   std::unique_ptr<TThreadCom> fWorker;
   std::vector<std::unique_ptr<TThreadCom>> fAbandoned;
   TCycleScheduler fScheduler;
+  TCycleFaults fFaults;
   std::chrono::steady_clock::time_point fCycleStarted;
   int fPresented = 0;
   bool fClosed = false;

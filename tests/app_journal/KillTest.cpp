@@ -102,6 +102,7 @@ bool Paused(const TRun& r, const char* where) {
   return r.err.find(std::string("test hook: paused ") + where) != std::string::npos;
 }
 
+// Killed runs, all at once, and two orderly ends beside them.
 TEST(KilledRun, TheNextStartRecoversWhatTheJournalHolds) {
   wintest::App();
   std::vector<std::unique_ptr<TRun>> runs;
@@ -124,7 +125,35 @@ TEST(KilledRun, TheNextStartRecoversWhatTheJournalHolds) {
   add(
       "autosave durable, journal not yet emptied", {"--test-hook", "pause-after-autosave=3"},
       [](const TRun& r) { return Paused(r, "after-autosave"); }, 0);
+  const size_t killed = runs.size();
+  // An orderly end saves every row and removes the journal.
+  auto cycles = std::make_unique<TRun>();
+  cycles->name = "--cycles 3";
+  cycles->extra = {"--cycles", "3"};
+  runs.push_back(std::move(cycles));
+  auto term = std::make_unique<TRun>();
+  term->name = "SIGTERM";
+  term->killWhen = [sent = false](const TRun& r) mutable {
+    if (!sent && r.Frames() >= 2) {
+      ::kill(pid_t(r.process.processId()), SIGTERM);
+      sent = true;
+    }
+    return false;  // it ends by itself
+  };
+  runs.push_back(std::move(term));
   Drive(runs);
+  for (size_t k = killed; k < runs.size(); ++k) {
+    const TRun& r = *runs[k];
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(r.process.exitCode(), 0) << r.err;
+    ExpectEveryPresentedRowOnce(r);
+    EXPECT_EQ(SavedRows(r.Base()).size(), PresentedRows(r.out).size());
+    EXPECT_TRUE(r.Journals().isEmpty()) << r.Journals().join(" ").toStdString();
+    EXPECT_NE(r.out.find("\nAutosaving...\n"), std::string::npos);
+  }
+  EXPECT_EQ(PresentedRows(runs[killed]->out).size(), 3u);
+  runs.resize(killed);
 
   // The same folders started again, killed once the log shows the run started.
   std::vector<std::unique_ptr<TRun>> again;
@@ -160,36 +189,6 @@ TEST(KilledRun, TheNextStartRecoversWhatTheJournalHolds) {
     // The killed run's journal is gone; the second start may have one of its own.
     EXPECT_LE(again[k]->Journals().size(), 1);
   }
-}
-
-TEST(KilledRun, OrderlyEndsSaveEveryRowAndRemoveTheJournal) {
-  wintest::App();
-  std::vector<std::unique_ptr<TRun>> runs;
-  auto cycles = std::make_unique<TRun>();
-  cycles->name = "--cycles 3";
-  cycles->extra = {"--cycles", "3"};
-  runs.push_back(std::move(cycles));
-  auto term = std::make_unique<TRun>();
-  term->name = "SIGTERM";
-  term->killWhen = [sent = false](const TRun& r) mutable {
-    if (!sent && r.Frames() >= 2) {
-      ::kill(pid_t(r.process.processId()), SIGTERM);
-      sent = true;
-    }
-    return false;  // it ends by itself
-  };
-  runs.push_back(std::move(term));
-  Drive(runs);
-  for (auto& r : runs) {
-    SCOPED_TRACE(r->name);
-    EXPECT_EQ(r->process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(r->process.exitCode(), 0) << r->err;
-    ExpectEveryPresentedRowOnce(*r);
-    EXPECT_EQ(SavedRows(r->dir.path()).size(), PresentedRows(r->out).size());
-    EXPECT_TRUE(r->Journals().isEmpty()) << r->Journals().join(" ").toStdString();
-    EXPECT_NE(r->out.find("\nAutosaving...\n"), std::string::npos);
-  }
-  EXPECT_EQ(PresentedRows(runs[0]->out).size(), 3u);
 }
 
 }  // namespace
