@@ -314,8 +314,10 @@ void TRunJournal::BeginAutosave(const TDataColumns& columns, int firstRow,
   const int64_t before = fSize;
   std::string error;
   const bool ok = WriteDurably(JournalMarkerLine(in), error);
-  if (ok) fBeforeMarker = before;
-  Report(ok && fRows >= count, error);
+  if (ok)
+    fBeforeMarker = before;
+  else
+    Report(false, error);
 }
 
 void TRunJournal::EndAutosave(bool ok, int rowCount) {
