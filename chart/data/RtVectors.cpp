@@ -170,14 +170,17 @@ void TRtCustomDoubleVector::ForEachListener(F&& Notice) {
   if (fNotifyDepth == 0 && fListenerHoles) CompactListeners();
 }
 
-void TRtCustomDoubleVector::NotifyValuesChanged() {
-  ForEachListener([](IRtVectorListener* l) {
+void TRtCustomDoubleVector::NotifyValuesChanged(bool Appended) {
+  ForEachListener([Appended](IRtVectorListener* l) {
     switch (l->VectorListenerKind()) {
       case TRtListenerKind::FunctionSeries:
         l->SetLastCount(0);
         break;
       case TRtListenerKind::Series:
-        l->PointsModified();
+        if (Appended)
+          l->ValueAppended();
+        else
+          l->PointsModified();
         break;
       case TRtListenerKind::NonSeries:
         l->Modified();
@@ -374,6 +377,7 @@ void TRtCustomDoubleVector::FollowAscending(int i) const {
 
 void TRtCustomDoubleVector::SetValue(int i, double x) {
   if (i < 0) throw ERtRangeError(RtIndexOutOfRangeText(i));
+  const bool appended = i >= GetCount();
   EnsureCount(static_cast<long long>(i) + 1);
   const double old = FArray[i];
   if (i <= FLastCount && old == x) return;
@@ -397,7 +401,7 @@ void TRtCustomDoubleVector::SetValue(int i, double x) {
     InvalidateStatistics();
   } else {
     if (i < FLastCount) FollowAscending(i);
-    NotifyValuesChanged();
+    NotifyValuesChanged(appended);
   }
 }
 

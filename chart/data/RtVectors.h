@@ -241,6 +241,9 @@ class IRtVectorListener {
   // Notices to series.
   virtual void SetLastCount(int Value) { (void)Value; }
   virtual void PointsModified() {}
+  // An element was appended (a "values changed" notice); the points of the pairs before it
+  // are still valid. By default the same as PointsModified.
+  virtual void ValueAppended() { PointsModified(); }
   virtual void RangesModified() {}
   virtual void ClearLinkedMarkers() {}
   virtual void DeleteLinkedMarkers(int Idx) { (void)Idx; }
@@ -356,7 +359,7 @@ class TRtCustomDoubleVector : public QObject {
   void ResetStatistics() const;
   // Reset, then tell the listeners to recount.
   void InvalidateStatistics();
-  void NotifyValuesChanged();
+  void NotifyValuesChanged(bool Appended = false);
   void NotifyRecount();
   // Raises for vectors whose elements cannot be written.
   virtual void CheckWritable() const {}

@@ -68,6 +68,21 @@ QPolygonF ToPolygon(const std::vector<TRtPointF>& pts, std::size_t from, std::si
 
 }  // namespace
 
+void RtDrawPolyline(QPainter& P, const QPolygonF& Poly) {
+  constexpr int kPiece = 32;
+  const QPen& pen = P.pen();
+  const int n = int(Poly.size());
+  if (n <= 2 * kPiece || pen.widthF() <= 1 || pen.style() != Qt::SolidLine) {
+    P.drawPolyline(Poly);
+    return;
+  }
+  // Each piece starts one segment early so that the joint at its first point is drawn.
+  for (int s = 0; s < n - 1; s += kPiece) {
+    const int from = std::max(s - 1, 0), to = std::min(s + kPiece, n - 1);
+    P.drawPolyline(Poly.constData() + from, to - from + 1);
+  }
+}
+
 template <typename F>
 void TRtSeries::WithSource(F&& Body) const {
   const double* rx = FXData->RawData();
@@ -558,11 +573,14 @@ void TRtSeries::StorePoints(const TRtPlotPoints& Pts, std::size_t Skip) {
 void TRtSeries::CalculatePoints() {
   if (fCalculatingPoints) return;
   fCalculatingPoints = true;
-  if (FLastPointsCount == 0 || !SymbolsVisible()) {
+  const bool line = !SymbolsVisible();
+  if (FLastPointsCount == 0 || line != fLinePoints) {
     FPoints.clear();
     FPointIndex.clear();
     FPointCount = 0;
+    fLineFirst = -1;
   }
+  fLinePoints = line;
   if (FCount > 0 && FXData && FYData && FXAxis && FYAxis) {
     RtClearUpperVectorState();
     TRtPlotPoints pts;
@@ -578,8 +596,22 @@ void TRtSeries::CalculatePoints() {
         StorePoints(pts, skip);
       }
     } else if (GetVisibleRange(0, first, last)) {
-      WithSource([&](const auto& src) { RtThinLine(src, first, last, pts); });
+      // Appended pairs: the points found before the old end stay; thinning resumes at the last
+      // of them (it depends only on that point and the pairs after it).
+      int from = first, keep = 0;
+      if (first == fLineFirst && last >= fLineLast) {
+        int k = FPointCount - 2;
+        while (k >= 1 && FPointIndex[std::size_t(k + 1)] >= fLineLast - 1) --k;
+        if (k >= 1) {
+          keep = k;
+          from = FPointIndex[std::size_t(k)];
+        }
+      }
+      FPointCount = keep;
+      WithSource([&](const auto& src) { RtThinLine(src, from, last, pts); });
       StorePoints(pts, 0);
+      fLineFirst = first;
+      fLineLast = last;
     }
   }
   FLastPointsCount = FCount;
@@ -689,7 +721,7 @@ void TRtSeries::PaintGr(QPainter& P) {
         }
       } else {
         P.setPen(FPen);
-        P.drawPolyline(ToPolygon(FPoints, 0, std::size_t(FPointCount)));
+        RtDrawPolyline(P, ToPolygon(FPoints, 0, std::size_t(FPointCount)));
       }
     }
   }

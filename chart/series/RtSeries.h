@@ -22,6 +22,10 @@
 class TRtSeries;
 class TRtLineSeries;
 
+// Draws a polyline; a wide solid pen strokes a long one in short pieces, which the raster
+// engine strokes many times faster than one long wide polyline.
+void RtDrawPolyline(QPainter& P, const QPolygonF& Poly);
+
 struct TRtTransformEventArgs {
   double Value = 0;
   int Index = 0;
@@ -150,6 +154,8 @@ class TRtSeries : public QObject,
   bool IsYDataOf(const TRtCustomDoubleVector* v) const override { return v == FYData; }
   void SetLastCount(int Value) override;
   void PointsModified() override;
+  // Keeps the points: the next update thins only from the last final point on.
+  void ValueAppended() override { Invalidate(); }
   void RangesModified() override;
   void VectorDestroyed(TRtCustomDoubleVector* Vector) override;
   void Invalidate();
@@ -291,6 +297,9 @@ class TRtSeries : public QObject,
   TRtLineSettings* FLineSettings;
   bool fDestroying = false;
   bool fCalculatingPoints = false;
+  // The last line-only thinning: its visible pair range (-1: none).
+  bool fLinePoints = false;
+  int fLineFirst = -1, fLineLast = -1;
 
  private:
   void SetData(bool X, TRtCustomDoubleVector* v);
