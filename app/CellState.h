@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/FormatSettings.h"
@@ -30,7 +31,10 @@ struct TDataFromThread {
   double Channel2Voltage = 0;
   double SMUVoltage = 0;
   double SMUCurrent = 0;
-  std::string Messages;  // every line followed by CR LF
+  // Why the SourceMeter gave no reading; empty: it answered; none: it was not asked.
+  std::optional<std::string> SmuProblem;
+  std::optional<std::string> DmmProblem;  // the same for the multimeter
+  std::string Messages;                   // every line followed by CR LF
   double Integral = 0;
 };
 

@@ -71,9 +71,11 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   QCommandLineOption part(QStringLiteral("screenshot-part"),
                           QStringLiteral("Save a PNG of a part of the window when it closes."),
                           QStringLiteral("NAME=FILE"));
-  for (QCommandLineOption* o : {&page, &set, &part})
+  QCommandLineOption testHook(QStringLiteral("test-hook"), QStringLiteral("A test hook."),
+                              QStringLiteral("SPEC"));
+  for (QCommandLineOption* o : {&page, &set, &part, &testHook})
     o->setFlags(QCommandLineOption::HiddenFromHelp);
-  p.addOptions({page, set, part});
+  p.addOptions({page, set, part, testHook});
   const bool parsed = p.parse(arguments);
   // Help and version are given whatever else the line holds.
   if (p.isSet(help)) {
@@ -98,6 +100,7 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   o.Screenshot = p.value(screenshot).toStdString();
   o.Page = p.value(page).toStdString();
   for (const QString& v : p.values(set)) o.Settings.push_back(v.toStdString());
+  for (const QString& v : p.values(testHook)) o.TestHooks.push_back(v.toStdString());
   for (const QString& v : p.values(part)) {
     const qsizetype eq = v.indexOf(QLatin1Char('='));
     if (eq < 1 || eq == v.size() - 1)

@@ -25,6 +25,7 @@ struct TCommandLine {
     std::string File;
   };
   std::vector<TPartShot> PartShots;
+  std::vector<std::string> TestHooks;  // --test-hook (app/TestHooks.h)
 };
 
 enum class TCommandLineOutcome { Run, Help, Version, Error };

@@ -93,42 +93,15 @@ bool AllColumns(const TDataColumns& c) {
 // ---------------------------------------------------------------------------------------------
 // Files
 
+TDataFileHooks& Hooks() {
+  static TDataFileHooks hooks;
+  return hooks;
+}
+
 // A failed file operation: errno and the bare file name.
 class TIoFailure : public std::runtime_error {
  public:
-  TIoFailure(int err, const std::string& file) : std::runtime_error(Describe(err, file)) {}
-
- private:
-  static std::string Describe(int err, const std::string& file) {
-    std::string text;
-    switch (err) {
-      case ENOSPC:
-      case EDQUOT:
-      case EFBIG:
-        text = "Disk full";
-        break;
-      case EACCES:
-      case EPERM:
-      case EROFS:
-      case EISDIR:
-      case EEXIST:
-      case ETXTBSY:
-        text = "File access denied";
-        break;
-      case ENOENT:
-      case ENOTDIR:
-        text = "Path not found";
-        break;
-      case EMFILE:
-      case ENFILE:
-        text = "Too many open files";
-        break;
-      default:
-        text = std::string("I/O error: ") + std::strerror(err);
-        break;
-    }
-    return text + " (" + file + ")";
-  }
+  TIoFailure(int err, const std::string& file) : std::runtime_error(IoErrorText(err, file)) {}
 };
 
 std::string BaseName(const std::string& path) {
@@ -170,8 +143,13 @@ class TDataFileWriter {
     if (fBuffer.size() >= kBlock) Flush();
   }
 
+  // Writes what is buffered now.
+  void FlushNow() { Flush(); }
+
+  // Makes the file durable (data, and its name when this save created or replaces it).
   void Finish() {
     Flush();
+    if (::fdatasync(fFd) != 0 && errno != EINVAL) Fail(errno);
     const int fd = fFd;
     fFd = -1;
     if (::close(fd) != 0) Fail(errno);
@@ -179,6 +157,10 @@ class TDataFileWriter {
       const int err = errno;
       ::unlink(fOpenPath.c_str());
       throw TIoFailure(err, BaseName(fTargetPath));
+    }
+    if (fCreated) {
+      const size_t slash = fTargetPath.rfind('/');
+      SyncFolder(slash == std::string::npos ? std::string(".") : fTargetPath.substr(0, slash));
     }
   }
 
@@ -193,6 +175,9 @@ class TDataFileWriter {
   }
 
   void Flush() {
+    if (fBuffer.empty()) return;
+    if (Hooks().WriteError)
+      if (const int err = Hooks().WriteError(fTargetPath)) Fail(err);
     size_t done = 0;
     while (done < fBuffer.size()) {
       const ssize_t n = ::write(fFd, fBuffer.data() + done, fBuffer.size() - done);
@@ -274,6 +259,10 @@ TSaveResult WriteRows(const TDataColumns& columns, int firstRow, const std::stri
       if (i % 500 == 0)
         Emit(log, std::to_string(Percent(i - static_cast<long long>(firstRow), total)) + "%");
       ++result.rowsWritten;
+      if (Hooks().AfterRow) {
+        file.FlushNow();
+        Hooks().AfterRow(i, firstRow, rows);
+      }
     }
     file.Finish();
     result.ok = true;
@@ -298,6 +287,45 @@ TSaveResult WriteRows(const TDataColumns& columns, int firstRow, const std::stri
 }
 
 }  // namespace
+
+std::string IoErrorText(int err, const std::string& file) {
+  std::string text;
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      text = "Disk full";
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EEXIST:
+    case ETXTBSY:
+      text = "File access denied";
+      break;
+    case ENOENT:
+    case ENOTDIR:
+      text = "Path not found";
+      break;
+    case EMFILE:
+    case ENFILE:
+      text = "Too many open files";
+      break;
+    default:
+      text = std::string("I/O error: ") + std::strerror(err);
+      break;
+  }
+  return text + " (" + file + ")";
+}
+
+void SetDataFileHooks(TDataFileHooks hooks) {
+  Hooks() = std::move(hooks);
+}
+
+const TDataFileHooks& DataFileHooks() {
+  return Hooks();
+}
 
 std::string DataFileHeader() {
   std::string out;

@@ -78,6 +78,21 @@ TSaveResult SaveAll(const std::string& baseDir, const TDataColumns& columns, TDa
 TSaveResult Autosave(const std::string& baseDir, const TDataColumns& columns, int& AutosaveStartRow,
                      TDateTime now, const TSaveLine& log, const TSaveLine& folderMessage = {});
 
+// "Disk full (name)", "File access denied (name)" ... for a failed file operation.
+std::string IoErrorText(int err, const std::string& file);
+
+// Test hooks of the data files and the journal; none by default. Set before the files are used.
+struct TDataFileHooks {
+  // Asked before each write to path: an errno value fails the write with it, 0 lets it go.
+  std::function<int(const std::string& path)> WriteError;
+  // A save has written row (firstRow <= row < rows) to its file, the buffer already flushed.
+  std::function<void(int row, int firstRow, int rows)> AfterRow;
+  // An autosave is durable and the journal not yet emptied.
+  std::function<void()> AfterAutosave;
+};
+void SetDataFileHooks(TDataFileHooks hooks);
+const TDataFileHooks& DataFileHooks();
+
 // The text of the failure message box: "Manual or automatic save failed.", the time now in the
 // short date and long time form, the error class and the message, separated by blank lines.
 std::string SaveFailureText(const TSaveResult& result, TDateTime now);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/ControlLaw.h"
+#include "app/CycleFaults.h"
 #include "common/_Common2.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
@@ -121,9 +122,15 @@ void TThreadCom::SlowQuery() {
 
 // The cycle's poll loop: the device's own loop with a pause of 200 ms before each poll and the
 // debug line for the SourceMeter only. Throws EConvertError when a poll reply is not a number.
-bool TThreadCom::WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine) {
-  return device.WaitForMessage(
-      record, debugLine ? TGPIBDevice::PollLog::WhenDebug : TGPIBDevice::PollLog::None, 200);
+bool TThreadCom::WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine,
+                              std::optional<std::string>& problem) {
+  try {
+    return device.WaitForMessage(
+        record, debugLine ? TGPIBDevice::PollLog::WhenDebug : TGPIBDevice::PollLog::None, 200);
+  } catch (...) {
+    problem = StatusByteProblem(record.Status);
+    throw;
+  }
 }
 
 void TThreadCom::Parallel(double& aChannel2Voltage, double& aSMUVoltage, double& aSMUCurrent) {
@@ -135,25 +142,33 @@ void TThreadCom::Parallel(double& aChannel2Voltage, double& aSMUVoltage, double&
   K2401->Communicator()->GPIBSend2(":READ?", false, 0);
 
   TSerialResponse smu;
-  if (WaitForReply(*K2401, smu, true)) {
+  if (WaitForReply(*K2401, smu, true, SmuProblem)) {
     K2401->ReadReply(smu);
     if (smu.Status.empty()) {
       const std::vector<std::string> items = SplitReading(smu.Response);
-      if (items.size() >= 2 && TryParseNumber(items[0], aSMUVoltage))
-        TryParseNumber(items[1], aSMUCurrent);
+      bool ok = items.size() >= 2 && TryParseNumber(items[0], aSMUVoltage);
+      ok = ok && TryParseNumber(items[1], aSMUCurrent);
+      SmuProblem = ok ? "" : kReplyNotANumber;
+    } else {
+      SmuProblem = ReplyNotReadText(smu.Status);
     }
   } else {
     aSMUVoltage = 0;
     aSMUCurrent = 0;
+    SmuProblem = kNoAnswer;
   }
 
   K2000->CommunicatorInitialize();
   TSerialResponse dmm;
-  if (WaitForReply(*K2000, dmm, false)) {
+  if (WaitForReply(*K2000, dmm, false, DmmProblem)) {
     K2000->ReadReply(dmm);
-    if (dmm.Status.empty()) TryParseNumber(dmm.Response, aChannel2Voltage);
+    if (!dmm.Status.empty())
+      DmmProblem = ReplyNotReadText(dmm.Status);
+    else
+      DmmProblem = TryParseNumber(dmm.Response, aChannel2Voltage) ? "" : kReplyNotANumber;
   } else {
     aChannel2Voltage = 0;
+    DmmProblem = kNoAnswer;
   }
 }
 
@@ -174,6 +189,8 @@ void TThreadCom::HandBackResults() {
   ThreadData.SMUCurrent = SMUCurrent;
   ThreadData.SMUVoltage = SMUVoltage;
   ThreadData.Channel2Voltage = Channel2Voltage;
+  ThreadData.SmuProblem = SmuProblem;
+  ThreadData.DmmProblem = DmmProblem;
   ThreadData.Integral = Integral;
   std::string text;
   for (const auto& l : M) text += l + "\r\n";

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +44,10 @@ class TThreadCom {
   double Channel2Voltage = 0;
   double SMUVoltage = 0;
   double SMUCurrent = 0;
+  // Why an instrument gave no reading in the fast query; empty: it answered; none: the cycle
+  // ended before it was asked.
+  std::optional<std::string> SmuProblem;
+  std::optional<std::string> DmmProblem;
   double ActiveSetpoint = 0;
   bool SMUSetCompliances = false;
   double SMUCurrentCompliance = 0;
@@ -69,7 +74,9 @@ class TThreadCom {
   void Run();
   void Fail(const std::string& what);
   void Synchronize(const std::function<void()>& f);
-  bool WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine);
+  // A poll that throws sets problem first.
+  bool WaitForReply(TGPIBDevice& device, TSerialResponse& record, bool debugLine,
+                    std::optional<std::string>& problem);
 
   std::thread fThread;
   std::atomic<bool> fFinished{false};

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/DataFiles.h"
+#include "app/Journal.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/WindowPlacement.h"
@@ -61,6 +62,7 @@ TFormZenkar2::TFormZenkar2(const TStartOptions& options, QWidget* parent)
   if (options.LineHook) MemoLog->SetLineFinishedHook(options.LineHook);
   SetLogSink([this](const std::string& line) { MemoLog->Add(line); });
   FormCreate();
+  StartJournal();
 }
 
 TFormZenkar2::~TFormZenkar2() {
@@ -121,20 +123,20 @@ void TFormZenkar2::Save(bool Silent) {
   const bool wasOn = Timer1->isActive();
   Timer1->stop();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  TDataColumns columns;
-  columns.Time = RtDoubleVectorTime;
-  columns.Seconds = RtDoubleVectorSeconds;
-  columns.SensorVoltage = RtDoubleVectorSensorVoltage;
-  columns.Setpoint = RtDoubleVectorSetpoint;
-  columns.PumpVoltage = RtDoubleVectorPumpVoltage;
-  columns.PumpCurrent = RtDoubleVectorPumpCurrent;
-  columns.Temperature = RtDoubleVectorTemperature;
+  const TDataColumns columns = Columns();
+  const TDateTime now = Now();
   // Folder messages wait until the cursor is back, in the order they came.
   std::vector<std::string> folderMessages;
   const TSaveLine log = [](const std::string& line) { AddToLog(line); };
   const TSaveLine folder = [&](const std::string& text) { folderMessages.push_back(text); };
-  const TSaveResult r = Silent ? Autosave(fBaseDir, columns, AutosaveStartRow, Now(), log, folder)
-                               : SaveAll(fBaseDir, columns, Now(), log, folder);
+  TSaveResult r;
+  if (Silent) {
+    fJournal->BeginAutosave(columns, AutosaveStartRow, AutosavePath(fBaseDir, now));
+    r = Autosave(fBaseDir, columns, AutosaveStartRow, now, log, folder);
+    fJournal->EndAutosave(r.ok, columns.Time->GetCount());
+  } else {
+    r = SaveAll(fBaseDir, columns, now, log, folder);
+  }
   QApplication::restoreOverrideCursor();
   if (wasOn) Timer1->start();
   for (const std::string& text : folderMessages) ShowMessage(text);
@@ -282,7 +284,7 @@ void TFormZenkar2::StartCycle() {
     Timer1->stop();
     ShowMessage("Exception in CML thread!");
   }
-  if (CycleCounter % 100 == 0) Save(true);
+  if (CycleCounter % fAutosavePeriod == 0) Save(true);
 }
 
 void TFormZenkar2::PresentResults() {
@@ -294,6 +296,9 @@ void TFormZenkar2::PresentResults() {
     Log(m.substr(pos, end - pos));
     pos = end + 2;
   }
+  for (const std::string& line :
+       fFaults.Cycle(CycleCounter, ThreadData.SmuProblem, ThreadData.DmmProblem))
+    Log(line);
   RtGraph2DPumpCurrent->BeginUpdate();
   RtGraph2DSensorVoltage->BeginUpdate();
   RtDoubleVectorTime->Add(ThreadData.ReadTime);
@@ -310,6 +315,7 @@ void TFormZenkar2::PresentResults() {
   RtDoubleVectorSetpoint->Add(RtDoubleEditTargetSetpoint->Value());
   RtGraph2DSensorVoltage->EndUpdate();
   RtGraph2DPumpCurrent->EndUpdate();
+  fJournal->Keep(Columns());
   SetThousandSeparator(" ");
   auto set = [](QLabel* l, const std::string& s) { l->setText(QString::fromStdString(s)); };
   set(LabelPumpCurrent, FormatFloat("###,##0.######", ThreadData.SMUCurrent));
@@ -321,7 +327,7 @@ void TFormZenkar2::PresentResults() {
     set(LabelLeadResistance, FormatFloat("0.###", ThreadData.Channel1Resistance));
   ThreadData.DataTreated = true;
   LastCycleReadTime = ThreadData.ReadTime;
-  if (CycleCounter % 100 == 0) Save(true);
+  if (CycleCounter % fAutosavePeriod == 0) Save(true);
   ++fPresented;
   Q_EMIT CyclePresented(fPresented);
 }
@@ -351,6 +357,11 @@ void TFormZenkar2::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  if (fClosing) {  // a second request while the first one waits
+    event->ignore();
+    return;
+  }
+  fClosing = true;
   Timer1->stop();
   while (ThreadData.ThreadRunning) {
     Log("Thread running: True");
@@ -369,6 +380,7 @@ void TFormZenkar2::closeEvent(QCloseEvent* event) {
     }
   }
   FlushLog();
+  ClosingSave();
   if (OnClosing) OnClosing();
   ReapWorkers(true);
   if (!fLeakInstruments) FreeInstruments();

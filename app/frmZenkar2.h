@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "app/CellState.h"
+#include "app/CycleFaults.h"
 #include "app/CycleScheduler.h"
+#include "app/DataFiles.h"
 #include "app/GraphBindings.h"
 #include "app/StatusFrame.h"
 #include "app/ThreadCom.h"
@@ -36,6 +38,7 @@ class QTabWidget;
 class QTimer;
 class TAutoScan;
 class TLogView;
+class TRunJournal;
 class TSchematic;
 
 struct TStartOptions {
@@ -93,6 +96,10 @@ class TFormZenkar2 : public QMainWindow {
   // Shows the window maximized, with the screen's available size where maximizing is not
   // honoured (no window manager), and keeps it inside the available area from then on.
   void ShowOnScreen();
+  // Autosave every n-th cycle (100; tests choose fewer).
+  void SetAutosavePeriod(int n) { fAutosavePeriod = n > 0 ? n : 100; }
+  // The crash journal of this run.
+  const TRunJournal& Journal() const { return *fJournal; }
   // Called once the shutdown wait is over, before the instruments are freed.
   std::function<void()> OnClosing;
 
@@ -194,12 +201,22 @@ class TFormZenkar2 : public QMainWindow {
   void ReapWorkers(bool wait);
   void FreeInstruments();
   void Log(const std::string& line);
+  // The data vectors as the data files take them.
+  TDataColumns Columns() const;
+  // Recovers journals left by runs that did not close, then prepares this run's.
+  void StartJournal();
+  // The closing save: the rows not yet autosaved; the journal goes when every row is saved.
+  void ClosingSave();
 
   TStartOptions fOptions;
   std::string fBaseDir;
+  std::unique_ptr<TRunJournal> fJournal;
+  int fAutosavePeriod = 100;
+  bool fClosing = false;
   std::unique_ptr<TThreadCom> fWorker;
   std::vector<std::unique_ptr<TThreadCom>> fAbandoned;
   TCycleScheduler fScheduler;
+  TCycleFaults fFaults;
   std::chrono::steady_clock::time_point fCycleStarted;
   int fPresented = 0;
   bool fClosed = false;

@@ -6,6 +6,7 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/StartupFolders.h"
+#include "app/TestHooks.h"
 #include "app/frmZenkar2.h"
 #include "common/_Common2.h"
 #include "platform/Resources.h"
@@ -28,9 +30,12 @@ namespace {
 
 int gSignalFd[2] = {-1, -1};
 
+// Only the byte to the socket: the window closes when the event loop reads it.
 void OnSignal(int) {
+  const int saved = errno;
   const char c = 1;
   if (gSignalFd[0] >= 0) (void)!write(gSignalFd[0], &c, 1);
+  errno = saved;
 }
 
 // Prints the help or version text, or the error; true when the program is to end with rc.
@@ -100,9 +105,13 @@ int main(int argc, char** argv) {
         [](const std::string& text) { std::cout << "Message box: " << text << std::endl; });
   }
 
-  if (socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalFd) == 0) {
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, gSignalFd) == 0) {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
   }
 
   std::unique_ptr<TFormZenkar2> window;
@@ -118,6 +127,8 @@ int main(int argc, char** argv) {
   for (const std::string& setting : args.Settings)
     if (!ApplyControlSetting(*window, setting, error))
       std::cerr << "zenkar-pro: --set " << setting << ": " << error << "\n";
+  if (!ApplyTestHooks(args.TestHooks, *window, error))
+    std::cerr << "zenkar-pro: --test-hook: " << error << "\n";
   if (!args.Page.empty() && !ShowPage(*window, args.Page, error))
     std::cerr << "zenkar-pro: --page: " << error << "\n";
 

@@ -12,3 +12,6 @@ bool DirectoryExists(const std::string& path);
 // Creates the folder path (its parent must exist) unless it is one already. True when path is
 // a folder afterwards, also when another process made it meanwhile.
 bool MakeFolder(const std::string& path);
+
+// Makes the folder's entries (files created, renamed or removed in it) durable. True on success.
+bool SyncFolder(const std::string& path);

@@ -41,6 +41,7 @@ struct Bench::Impl {
   void ReadClient(TimePoint now);
   void WriteClient(TimePoint now);
   void Vanish();
+  bool Reappear();
   void Wake() const;
 
   BenchOptions options;
@@ -127,6 +128,19 @@ void Bench::Impl::Vanish() {
 #ifdef ZK_SIM_PORT_LIST
   if (comNumber) TCommPortList::UnregisterPort(devicePath);
 #endif
+}
+
+// A new device node (a new pseudo-terminal), in the port list under the number the old one had
+// when that is free.
+bool Bench::Impl::Reappear() {
+  if (!pty.Open(nullptr)) return false;
+  vanished = false;
+  clientOpen = false;
+  devicePath = pty.SlavePath();
+#ifdef ZK_SIM_PORT_LIST
+  if (comNumber) comNumber = TCommPortList::RegisterPort(devicePath);
+#endif
+  return true;
 }
 
 void Bench::Impl::ReadClient(TimePoint now) {
@@ -339,6 +353,12 @@ void Bench::SetFault(Fault f, bool on) {
   Impl& d = *impl_;
   std::unique_lock<std::mutex> lock(d.mutex);
   d.faults.Set(f, on);
+  if (f == Fault::VanishDevice && !on && d.vanished && d.running) {
+    d.vanishRequested = false;
+    d.Reappear();
+    d.Wake();
+    return;
+  }
   if (f == Fault::VanishDevice && on && !d.vanished) {
     if (!d.running) {
       d.Vanish();

@@ -37,7 +37,9 @@ class Bench {
   // which does not wait for it.
   bool OperationPending() const;
 
-  // Takes effect at once; VanishDevice has removed the device node when this returns.
+  // Takes effect at once; VanishDevice has removed the device node when this returns. Switched
+  // off again on a running bench, it brings a new device node (DevicePath changes), registered
+  // under the same COM number when that is free.
   void SetFault(Fault f, bool on);
   bool FaultOn(Fault f) const;
   // The SourceMeter's readings become this text as it stands ("0.5,0.001"); empty: measured.

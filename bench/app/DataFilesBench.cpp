@@ -1,4 +1,5 @@
-// Save all of a long run: 1,000,000 rows of cycle-like values into a fresh folder.
+// Save all of a long run: 1,000,000 rows of cycle-like values into a fresh folder; one
+// autosave; one row into the crash journal, made durable, as after every cycle.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/DataFiles.h"
+#include "app/Journal.h"
 
 namespace {
 
@@ -82,3 +84,34 @@ BENCHMARK(BM_Autosave100)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 BENCHMARK_MAIN();
+
+// One presented row appended to the journal with write + fdatasync, in a folder on the build
+// disk (not /tmp, which may be memory).
+void BM_JournalRow(benchmark::State& state) {
+  const Run run(20000);
+  const std::string dir = std::filesystem::current_path().string() + "/zk_bench_journal";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directory(dir);
+  TRtDoubleVector time, seconds, sensor, setpoint, pumpV, pumpI, temperature;
+  const TDataColumns c{&time, &seconds, &sensor, &setpoint, &pumpV, &pumpI, &temperature};
+  TRunJournal journal(dir, EncodeDateTime(2024, 5, 24, 9, 0, 0), {});
+  int i = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int k = i++ % 20000;
+    for (auto [to, from] : {std::pair{&time, &run.time},
+                            {&seconds, &run.seconds},
+                            {&sensor, &run.sensor},
+                            {&setpoint, &run.setpoint},
+                            {&pumpV, &run.pumpV},
+                            {&pumpI, &run.pumpI},
+                            {&temperature, &run.temperature}})
+      to->Add(from->GetValue(k));
+    state.ResumeTiming();
+    journal.Keep(c);
+  }
+  if (journal.Failing()) state.SkipWithError("journal not written");
+  journal.Remove();
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_JournalRow)->Unit(benchmark::kMicrosecond)->Iterations(2000);
