@@ -9,7 +9,7 @@ packages=(
   socat python3 python3-pymodbus python3-serial-asyncio libmodbus-dev
   fonts-dejavu-core fonts-liberation
   locales
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils x11-apps imagemagick
   dpkg-dev file desktop-file-utils
 )
 missing=()

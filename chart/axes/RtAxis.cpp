@@ -744,8 +744,9 @@ void TRtAxis::SetDistanceToBorder(float v) {
 
 float TRtAxis::CaptionSpace() const {
   if (!FCaptionVisible || FCaptionRec.Caption.isEmpty()) return 0;
-  return IsHorizontal() || FHorizontalCaptionOnVerticalAxis ? FCaptionRec.FHeight
-                                                            : FCaptionRec.FWidth;
+  // The record holds the unturned text's size; turned by 90 degrees on a vertical axis the
+  // caption's height still lies across the axis.
+  return FCaptionRec.FHeight;
 }
 
 void TRtAxis::SetFormat(std::string& Field, const QString& v) {
@@ -1155,8 +1156,11 @@ double TRtAxis::ScrollStop() const {
 bool TRtAxis::IsClipped() const {
   if (FRedoRange || !fGraph || fGraph->RelatedSeries().empty() || FValuesStart >= FValuesStop)
     return false;
-  return FStart - std::abs(FStart) * 1e-8 > FValuesStart ||
-         FValuesStop > FStop + std::abs(FStop) * 1e-8;
+  // Relative to the shown span, not to the ends: an end rounded to 0 from a value a hair below
+  // it (a pump voltage of -5e-12 V) leaves nothing outside, while on a date-time axis (values
+  // near 46000 days) a zoom that leaves a few seconds of data outside is clipped.
+  const double tolerance = std::abs(FStop - FStart) * 1e-8;
+  return FStart - tolerance > FValuesStart || FValuesStop > FStop + tolerance;
 }
 
 // ---- painting
