@@ -213,6 +213,8 @@ class TRtAxis : public QObject, public IRtPersistent {
   bool RedoRange() const { return FRedoRange; }
   // The layout and ticks must be recomputed before the next paint.
   bool NeedsRecalculate() const { return FRecalculate; }
+  // The graph's layout has placed the axis and computed its ticks.
+  void ClearRecalculate() { FRecalculate = false; }
   bool ValuesRounded() const { return FValuesRounded; }
 
   // ---- scaling and ticks

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+
+#include "GraphScene.h"
+#include "tests/support/WaitUntil.h"
+
+namespace {
+
+// Pixels of a colour within a rectangle.
+int CountColor(const QImage& img, QRect r, QRgb c) {
+  int n = 0;
+  r &= img.rect();
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if ((img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF) && qAlpha(img.pixel(x, y)) > 200) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(Graph2DPaint, PollingBringsAppendedDataToTheDisplay) {
+  TGraphScene sc;
+  sc.g.show();
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return sc.s.LastPointsCount() == 101; }, 10000));
+  EXPECT_TRUE(sc.g.PollingTimer()->isActive());
+  for (int i = 1; i <= 50; ++i) {
+    sc.vx.Add(100 + i);
+    sc.vy.Add(5);
+  }
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return sc.s.LastPointsCount() == 151; }, 10000));
+  EXPECT_GE(sc.x.Stop(), 150);
+}
+
+TEST(Graph2DPaint, UpdatingHoldsTheLayoutUntilTheOutermostEndUpdate) {
+  TGraphScene sc;
+  sc.Render();
+  sc.g.BeginUpdate();
+  sc.g.BeginUpdate();
+  sc.g.Modified();
+  sc.g.EndUpdate();
+  sc.g.Calculate();
+  sc.g.PollingStep();
+  EXPECT_TRUE(sc.g.Updating());
+  EXPECT_TRUE(sc.g.NeedsRecalculate());
+  sc.g.EndUpdate();
+  EXPECT_FALSE(sc.g.Updating());
+  sc.g.Calculate();
+  EXPECT_FALSE(sc.g.NeedsRecalculate());
+}
+
+TEST(Graph2DPaint, ThrowingFunctionSeriesDoesNotBreakPollingOrPainting) {
+  TGraphScene sc(1);
+  TRtLinearRegression reg;
+  reg.SetXAxis(&sc.x);
+  reg.SetYAxis(&sc.y);
+  reg.SetXData(&sc.vx);
+  reg.SetYData(&sc.vy);
+  QImage img;
+  EXPECT_NO_THROW(img = sc.Render());
+  EXPECT_NO_THROW(sc.g.PollingStep());
+  sc.vx.Add(50);
+  sc.vy.Add(7);
+  EXPECT_NO_THROW(img = sc.Render());
+  EXPECT_GT(CountColor(img, sc.g.DrawingArea().toRect(), sc.s.PointSymbol()->FillColor()), 10);
+}
+
+TEST(Graph2DPaint, LayersSortedAndPointsFound) {
+  TGraphScene sc(11);
+  TRtLineSeries a, b;
+  for (TRtLineSeries* s : {&a, &b}) {
+    s->SetXAxis(&sc.x);
+    s->SetYAxis(&sc.y);
+    s->SetXData(&sc.vx);
+    s->SetYData(&sc.vy);
+  }
+  sc.s.SetLayer(3);
+  a.SetLayer(0);
+  b.SetLayer(2);
+  sc.g.SortLayers();
+  EXPECT_EQ(sc.g.RelatedSeries(), (std::vector<TRtSeries*>{&a, &b, &sc.s}));
+  EXPECT_EQ(sc.s.Layer(), 2);
+  sc.Render();
+  const TRtPointF p = sc.s.DataToPixel(4);
+  const TRtFindSeriesPointResult r = sc.g.FindSeriesPoint(int(p.X), int(p.Y));
+  ASSERT_TRUE(r.Found);
+  EXPECT_EQ(r.InSeries, &sc.s);
+  EXPECT_EQ(r.Index, 4);
+  EXPECT_DOUBLE_EQ(r.X, sc.vx.GetValue(4));
+}
+
+TEST(Graph2DPaint, ImageExportAsPngBmpAndJpeg) {
+  TGraphScene sc;
+  sc.g.SetCaption("Sensor voltage");
+  sc.g.SetCaptionVisible(true);
+  sc.g.MajorGridVertical()->SetVisible(true);
+  sc.g.MajorGridHorizontal()->SetVisible(true);
+  sc.g.DataAreaFrame()->SetVisible(true);
+  sc.g.SetDataAreaColor(0xFFF8F8FF);
+  sc.x.SetCaption("Time (s)");
+  sc.y.SetCaption("Voltage (V)");
+  sc.y2.SetCaption("Temperature (°C)");
+  TFakeLegend leg(&sc.g, TRtLegendPosition::FreeFloating, QSize(80, 30));
+  leg.SetLegendOrigin(100, 60);
+  for (int fmt : {3, 1, 2}) {
+    QBuffer buf;
+    buf.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(sc.g.SaveImage(buf, fmt)) << fmt;
+    const QByteArray d = buf.data();
+    const QByteArray magic = fmt == 3 ? QByteArray("\x89PNG") : fmt == 1 ? "BM" : "\xFF\xD8";
+    EXPECT_TRUE(d.startsWith(magic)) << fmt;
+    const QImage back = QImage::fromData(d);
+    EXPECT_EQ(back.size(), QSize(600, 400));
+  }
+  QBuffer none;
+  none.open(QIODevice::WriteOnly);
+  EXPECT_FALSE(sc.g.SaveImage(none, 0));
+  QDir().mkpath(ZK_PNG_DIR);
+  ASSERT_TRUE(sc.g.SaveImageToFile(QString(ZK_PNG_DIR) + "/graph2d.png"));
+  const QImage img(QString(ZK_PNG_DIR) + "/graph2d.png");
+  EXPECT_EQ(CountColor(img, QRect(100, 60, 80, 30), qRgb(255, 255, 0)), 80 * 30);
+}
