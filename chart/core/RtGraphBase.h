@@ -45,6 +45,9 @@ class TRtAxis;
 class TRtSeries;
 class TRtUndoStack;
 
+namespace RtGraph {
+Q_NAMESPACE
+
 // Where a legend sits on its graph.
 enum class TRtLegendPosition {
   BottomCenterOfGraph,
@@ -59,6 +62,11 @@ enum class TRtLegendPosition {
   RightTopOfAxis,
   FreeFloating
 };
+Q_ENUM_NS(TRtLegendPosition)
+
+}  // namespace RtGraph
+
+using RtGraph::TRtLegendPosition;
 
 // Smoothing of the graph's drawing.
 enum class TRtSmoothingMode { None, HighSpeed, AntiAlias, HighQuality };

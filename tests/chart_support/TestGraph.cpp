@@ -5,6 +5,12 @@ void TTestGraph::SeriesModified() {
   for (TRtSeries* s : RelatedSeries()) s->PointsModified();
 }
 
+void TTestGraph::LegendsModified() {
+  ++LegendsModifiedCount;
+  const std::vector<IRtGraphLegend*> legends = RelatedLegends();
+  for (IRtGraphLegend* l : legends) l->Modified();
+}
+
 void TTestGraph::SetGeometry(int Width, int Height, int Left, int Right, int Top, int Bottom) {
   W = Width;
   H = Height;
@@ -85,6 +91,15 @@ void TTestGraph::Paint(QPainter& P) {
   P.setClipRect(Area.adjusted(-8, -8, 8, 8));
   for (TRtSeries* s : RelatedSeries()) s->DrawSymbols(P);
   P.restore();
+  const std::vector<IRtGraphLegend*> legends = RelatedLegends();
+  for (IRtGraphLegend* l : legends) {
+    if (!l->LegendVisible()) continue;
+    l->PreparePaint();
+    P.save();
+    P.translate(l->LegendBounds().topLeft());
+    l->PaintGr(P);
+    P.restore();
+  }
 }
 
 QImage TTestGraph::Render() {

@@ -1,5 +1,6 @@
 // A small stand-in for the graph control: geometry set by hand, counters for the notices, a
-// poll / layout / paint sequence like the control's, and zoom options as published properties.
+// poll / layout / paint sequence like the control's (visible legends painted last, where they
+// stand), and zoom options as published properties.
 #pragma once
 
 #include <QImage>
@@ -32,7 +33,8 @@ class TTestGraph : public QObject, public TRtGraphBase {
   void Modified() override { ++ModifiedCount; }
   void Invalidate() override { ++InvalidateCount; }
   void SeriesModified() override;
-  void LegendsModified() override { ++LegendsModifiedCount; }
+  // Counts, and tells every attached legend.
+  void LegendsModified() override;
   void CalculateAxes() override;
   void ZoomReset() override { ++ZoomResetCount; }
   bool Updating() const override { return false; }
@@ -58,6 +60,7 @@ class TTestGraph : public QObject, public TRtGraphBase {
   void Poll();
   // Layout of the axes and stale points for every series.
   void Layout();
+  QSize ClientSize() const override { return {W, H}; }
   // Poll, layout and paint into a fresh image of the graph's size (white background).
   QImage Render();
   void Paint(QPainter& P);
