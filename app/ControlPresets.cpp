@@ -79,6 +79,11 @@ bool ApplyControlSetting(TFormZenkar2& window, const std::string& setting, std::
     b->setChecked(on);
     return true;
   }
+  // A push button by its name is pressed ("ButtonRun" starts the measurement).
+  if (auto* b = qobject_cast<QAbstractButton*>(c); b && !hasValue) {
+    b->click();
+    return true;
+  }
   const QVariant old = c->property("Value");
   if (old.isValid()) {
     bool ok = false;

@@ -9,8 +9,8 @@ class QWidget;
 class TFormZenkar2;
 
 // "Name" ticks the check box or radio button of that name ("CheckBoxRateOfChange"), "Name=off"
-// clears a check box, "Name=5" puts 5 into a numeric edit. False with the reason when the name
-// or the value fits no control.
+// clears a check box, "Name=5" puts 5 into a numeric edit, "ButtonRun" presses that button.
+// False with the reason when the name or the value fits no control.
 bool ApplyControlSetting(TFormZenkar2& window, const std::string& setting, std::string& error);
 
 // Shows the page with this caption ("Graph setting"); false when there is none.

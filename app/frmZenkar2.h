@@ -13,12 +13,13 @@
 
 #include "app/CellState.h"
 #include "app/CycleScheduler.h"
-#include "app/GraphPlaceholder.h"
+#include "app/GraphBindings.h"
 #include "app/StatusFrame.h"
 #include "app/ThreadCom.h"
 #include "chart/data/RtVectors.h"
 #include "chart/edits/RtFloatEdit.h"
 #include "chart/edits/RtIntegerEdit.h"
+#include "chart/graph/RtGraph2D.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
 #include "platform/FormatSettings.h"
@@ -106,8 +107,10 @@ class TFormZenkar2 : public QMainWindow {
   QLabel* LabelCellTemperature = nullptr;
   QLabel* LabelLeadResistance = nullptr;
   QSplitter* PanelGraph = nullptr;
-  TGraphPlaceholder* RtGraph2DPumpCurrent = nullptr;
-  TGraphPlaceholder* RtGraph2DSensorVoltage = nullptr;
+  TRtGraph2D* RtGraph2DPumpCurrent = nullptr;
+  TRtGraph2D* RtGraph2DSensorVoltage = nullptr;
+  // Axes, series, regression, legends and the undo stack of both graphs.
+  TGraphObjects Graphs;
   QSplitter* PanelControl = nullptr;
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheetOperation = nullptr;
@@ -179,6 +182,8 @@ class TFormZenkar2 : public QMainWindow {
   QWidget* BuildGraphPage();
   QWidget* BuildSavePage();
   QWidget* BuildDebugPage();
+  void BuildGraphs();
+  TGraphVectors GraphVectors() const;
   void ConnectEditErrors();
   TTickInput TickInput() const;
   void StartCycle();

@@ -50,10 +50,7 @@ void TFormZenkar2::BuildWindow() {
   PanelGraph = new QSplitter(Qt::Vertical, SplitterMain);
   PanelGraph->setObjectName(QStringLiteral("PanelGraph"));
   PanelGraph->setChildrenCollapsible(false);
-  RtGraph2DPumpCurrent = new TGraphPlaceholder(PanelGraph);
-  RtGraph2DPumpCurrent->setObjectName(QStringLiteral("RtGraph2DPumpCurrent"));
-  RtGraph2DSensorVoltage = new TGraphPlaceholder(PanelGraph);
-  RtGraph2DSensorVoltage->setObjectName(QStringLiteral("RtGraph2DSensorVoltage"));
+  BuildGraphs();
 
   // Right: pages above the log.
   PanelControl = new QSplitter(Qt::Vertical, SplitterMain);
@@ -306,12 +303,4 @@ QWidget* TFormZenkar2::BuildDebugPage() {
 
 void TFormZenkar2::PanelSchematicsResize() {
   if (PanelSchematics->width() > 358) PanelSchematics->resize(358, PanelSchematics->height());
-}
-
-void TFormZenkar2::GraphProperties() {
-  // The graphs arrive with the chart control; until then only the update bracket is kept.
-  RtGraph2DPumpCurrent->BeginUpdate();
-  RtGraph2DSensorVoltage->BeginUpdate();
-  RtGraph2DPumpCurrent->EndUpdate();
-  RtGraph2DSensorVoltage->EndUpdate();
 }

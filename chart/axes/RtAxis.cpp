@@ -744,8 +744,9 @@ void TRtAxis::SetDistanceToBorder(float v) {
 
 float TRtAxis::CaptionSpace() const {
   if (!FCaptionVisible || FCaptionRec.Caption.isEmpty()) return 0;
-  return IsHorizontal() || FHorizontalCaptionOnVerticalAxis ? FCaptionRec.FHeight
-                                                            : FCaptionRec.FWidth;
+  // The record holds the unturned text's size; turned by 90 degrees on a vertical axis the
+  // caption's height still lies across the axis.
+  return FCaptionRec.FHeight;
 }
 
 void TRtAxis::SetFormat(std::string& Field, const QString& v) {

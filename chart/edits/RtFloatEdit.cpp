@@ -342,8 +342,8 @@ bool TRtCustomDoubleEdit::TextToDateTime(const QString& s, double& v) {
 TRtCustomDoubleEdit::TRtCustomDoubleEdit(QWidget* parent) : TRtNumericEdit(parent) {}
 
 void TRtCustomDoubleEdit::ClampLimitsToDateRange() {
-  FMinValue = std::clamp(FMinValue, RtMinDateTime, RtMaxDateTime);
-  FMaxValue = std::clamp(FMaxValue, RtMinDateTime, RtMaxDateTime);
+  FMinValue = std::clamp(FMinValue, RtEditMinDateTime, RtEditMaxDateTime);
+  FMaxValue = std::clamp(FMaxValue, RtEditMinDateTime, RtEditMaxDateTime);
 }
 
 void TRtCustomDoubleEdit::SetMinValue(double v) {
@@ -400,8 +400,8 @@ double TRtCustomDoubleEdit::ClampValue(double v) const {
     }
   }
   if (FAsDateTime) {
-    if (v < RtMinDateTime) v = RtMinDateTime;
-    if (v > RtMaxDateTime) v = RtMaxDateTime;
+    if (v < RtEditMinDateTime) v = RtEditMinDateTime;
+    if (v > RtEditMaxDateTime) v = RtEditMaxDateTime;
   }
   return v;
 }

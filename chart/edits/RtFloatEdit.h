@@ -17,8 +17,8 @@ class ERtConvertError : public ERtError {
 
 inline constexpr const char* RtNegativeTimeSpanText = "Error no negative Time Span allowed";
 // Date range of the date-time mode: 1 January of year 1 to 31 December 9999, 23:59:59.
-inline constexpr double RtMinDateTime = -693593.0;
-inline constexpr double RtMaxDateTime = 2958465.99998843;
+inline constexpr double RtEditMinDateTime = -693593.0;
+inline constexpr double RtEditMaxDateTime = 2958465.99998843;
 
 class TRtCustomDoubleEdit : public TRtNumericEdit {
   Q_OBJECT

@@ -266,14 +266,15 @@ TEST_F(RtAxisTest, CaptionIsTrimmedAndPlacedBeyondTheLabels) {
   EXPECT_FLOAT_EQ(c.Y, axis->LabelBaseLine() + 4 + axis->MaxNumberLabelHeight());
   axis->SetCaptionVisible(false);
   EXPECT_EQ(axis->CaptionSpace(), 0);
-  // On a left axis the caption turns by 90 degrees and takes its width across the axis.
+  // On a left axis the caption turns by 90 degrees; across the axis it takes its text height.
   TRtAxis y;
   y.SetPosition(TRtAxisPosition::Left);
   y.SetCaption("Sensor Voltage (V)");
   y.Calculate();
   EXPECT_EQ(y.CaptionRec().Angle, 90);
   EXPECT_EQ(y.CaptionRec().Align, TRtContentAlignment::BottomCenter);
-  EXPECT_FLOAT_EQ(y.CaptionSpace(), y.CaptionRec().FWidth);
+  EXPECT_FLOAT_EQ(y.CaptionSpace(), y.CaptionRec().FHeight);
+  EXPECT_LT(y.CaptionSpace(), y.CaptionRec().FWidth);
 }
 
 TEST(RtAxisGraphTest, MovingWindowSwitchesMouseZoomOffAndScalingResetsZoom) {

@@ -486,9 +486,9 @@ TEST_F(EditTest, DateTimeEdit) {
   auto* e = Make<TRtDoubleEdit>(200);
   e->SetAsDateTime(true);
   e->SetValue(3000000);
-  EXPECT_EQ(e->Value(), RtMaxDateTime);
+  EXPECT_EQ(e->Value(), RtEditMaxDateTime);
   e->SetMinValue(-1e7);
-  EXPECT_EQ(e->MinValue(), RtMinDateTime);
+  EXPECT_EQ(e->MinValue(), RtEditMinDateTime);
   e->SetMinValue(0);
   e->SetMaxValue(0);
   e->SetValue(EncodeDateTime(2024, 5, 17, 14, 35, 7));
@@ -533,7 +533,7 @@ TEST_F(EditTest, DateTimeTexts) {
   ASSERT_TRUE(parse("12:00:00 am", v));
   EXPECT_EQ(v, 0);
   ASSERT_TRUE(parse("01/01/0001", v));
-  EXPECT_EQ(v, RtMinDateTime);
+  EXPECT_EQ(v, RtEditMinDateTime);
   ASSERT_TRUE(parse("17/05/2024 14:35:07.250", v));
   EXPECT_EQ(v, EncodeDateTime(2024, 5, 17, 14, 35, 7, 250));
   for (const char* bad : {"", "17/13/2024", "29/02/2023", "17/05/2024 24:00", "17/05/2024 x", "14",
