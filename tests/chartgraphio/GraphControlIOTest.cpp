@@ -7,11 +7,14 @@
 #include <QDomDocument>
 #include <QTemporaryDir>
 
+#include "app/GraphBindings.h"
 #include "chart/graph/RtGraph2D.h"
 #include "chart/io/RtIOErrors.h"
 #include "chart/io/RtPaths.h"
 #include "chart/io/RtStream.h"
+#include "chart/io/RtText.h"
 #include "chart/legend/RtLegend.h"
+#include "chart/series/RtFunctionSeries.h"
 #include "platform/IniFile.h"
 #include "tests/chartpersist/MainWindowCharts.h"
 
@@ -101,54 +104,46 @@ struct TImage {
   QTemporaryDir Dir;
 };
 
-void Write(const TRtGraph2D& g, TForm Form, TImage& Out) {
+// The graphs one after the other in one stream, XML document or INI file (sections "Graph0",
+// ...), or in a file each.
+void Write(const std::vector<const TRtGraph2D*>& Graphs, TForm Form, TImage& Out) {
   QBuffer b(&Out.Bytes);
   b.open(QIODevice::WriteOnly);
   TRtStreamWriter w(b);
   QDomDocument doc(QStringLiteral("chart"));
-  switch (Form) {
-    case TForm::Binary:
-      g.WriteTo(w, true);
-      break;
-    case TForm::File:
-      g.WriteTo(Out.Dir.filePath(QStringLiteral("graph")), true);
-      break;
-    case TForm::Xml:
-      g.WriteTo(doc, true);
-      Out.Xml = doc.toString();
-      break;
-    case TForm::Ini:
-      g.WriteTo(Out.Ini, QStringLiteral("Graph"), true);
-      break;
+  QDomElement root = doc.appendChild(doc.createElement(QStringLiteral("Chart"))).toElement();
+  for (std::size_t k = 0; k < Graphs.size(); ++k) {
+    const QString name = QStringLiteral("Graph%1").arg(k);
+    if (Form == TForm::Binary) Graphs[k]->WriteTo(w, true);
+    if (Form == TForm::File) Graphs[k]->WriteTo(Out.Dir.filePath(name), true);
+    if (Form == TForm::Xml) Graphs[k]->WriteTo(root, true);
+    if (Form == TForm::Ini) Graphs[k]->WriteTo(Out.Ini, name, true);
   }
+  Out.Xml = doc.toString();
 }
 
-void Read(TRtGraph2D& g, TForm Form, const TImage& In) {
+void Read(const std::vector<TRtGraph2D*>& Graphs, TForm Form, const TImage& In) {
   QBuffer b;
   b.setData(In.Bytes);
   b.open(QIODevice::ReadOnly);
   TRtStreamReader r(b);
   QDomDocument doc;
-  switch (Form) {
-    case TForm::Binary:
-      g.ReadFrom(r);
-      break;
-    case TForm::File:
-      g.ReadFrom(In.Dir.filePath(QStringLiteral("graph")));
-      break;
-    case TForm::Xml:
-      doc.setContent(In.Xml);
-      g.ReadFrom(doc.documentElement());
-      break;
-    case TForm::Ini:
-      g.ReadFrom(In.Ini, QStringLiteral("Graph"));
-      break;
+  doc.setContent(In.Xml);
+  QDomElement e = doc.documentElement().firstChildElement();
+  for (std::size_t k = 0; k < Graphs.size(); ++k) {
+    const QString name = QStringLiteral("Graph%1").arg(k);
+    if (Form == TForm::Binary) Graphs[k]->ReadFrom(r);
+    if (Form == TForm::File) Graphs[k]->ReadFrom(In.Dir.filePath(name));
+    if (Form == TForm::Xml) Graphs[k]->ReadFrom(e);
+    if (Form == TForm::Ini) Graphs[k]->ReadFrom(In.Ini, name);
+    e = e.nextSiblingElement();
   }
 }
 
-// Every setting of the object and of its style objects and zoom settings.
+// Every setting of the object and of its style objects and zoom settings (not those the object
+// works out itself).
 TSnapshot WithParts(const QObject* Object) {
-  TSnapshot s = Snapshot(Object);
+  TSnapshot s = Settings(Object);
   for (const char* n : {"CaptionFont", "DataAreaFrame", "MajorGridHorizontal", "MajorGridVertical",
                         "MinorGridHorizontal", "MinorGridVertical", "BackgroundGradient",
                         "DataAreaGradient", "Zoom", "Frame", "Font"})
@@ -165,7 +160,7 @@ TEST_P(GraphControlIO, GraphAndLegendSettingsComeBack) {
   {
     TForm1 a;
     a.Design();
-    Write(*a.Graph, GetParam(), image);
+    Write({a.Graph}, GetParam(), image);
     graph = WithParts(a.Graph);
     legend = WithParts(a.Legend());
   }
@@ -173,7 +168,7 @@ TEST_P(GraphControlIO, GraphAndLegendSettingsComeBack) {
   EXPECT_EQ(graph["Zoom.OptimizeSeries"], "true");
   EXPECT_EQ(legend["Frame.Color"], std::to_string(0xFF646464u));
   TForm1 b;
-  Read(*b.Graph, GetParam(), image);
+  Read({b.Graph}, GetParam(), image);
   EXPECT_FALSE(b.Graph->Updating());
   EXPECT_FALSE(b.Graph->Loading());
   ASSERT_NE(b.Legend(), nullptr);
@@ -194,14 +189,92 @@ TEST(GraphControlIOCut, TruncatedStreamReleasesTheGraph) {
   {
     TForm1 a;
     a.Design();
-    Write(*a.Graph, TForm::Binary, image);
+    Write({a.Graph}, TForm::Binary, image);
   }
   TForm1 b;
   image.Bytes.chop(20);
-  EXPECT_THROW(Read(*b.Graph, TForm::Binary, image), ERtStreamError);
+  EXPECT_THROW(Read({b.Graph}, TForm::Binary, image), ERtStreamError);
   EXPECT_FALSE(b.Graph->Updating());
   EXPECT_FALSE(b.Graph->Loading());
   EXPECT_NE(b.Legend(), nullptr);
 }
 
+// ---- both graphs of the main window -------------------------------------------------------------
+
+// The window's chart objects as the application builds them.
+struct TAppCharts {
+  TAppCharts() {
+    Form.setObjectName(QStringLiteral("FormZenkar2"));
+    RtRegisterForm(&Form);
+    for (auto [v, name] : {std::pair{&V.Time, "RtDoubleVectorTime"},
+                           {&V.Seconds, "RtDoubleVectorSeconds"},
+                           {&V.SensorVoltage, "RtDoubleVectorSensorVoltage"},
+                           {&V.PumpVoltage, "RtDoubleVectorPumpVoltage"},
+                           {&V.PumpCurrent, "RtDoubleVectorPumpCurrent"},
+                           {&V.Temperature, "RtDoubleVectorTemperature"},
+                           {&V.Setpoint, "RtDoubleVectorSetpoint"}}) {
+      *v = new TRtDoubleVector(&Form);
+      (*v)->setObjectName(QString::fromLatin1(name));
+    }
+    O = BuildGraphObjects(&Form, Pump, Sensor, V);
+  }
+  ~TAppCharts() { RtUnregisterRoot(&Form); }
+
+  // Every setting of every chart object, and every vector's values and outliers.
+  std::vector<TSnapshot> All() const {
+    std::vector<TSnapshot> all;
+    for (const QObject* o : Form.children())
+      if (!o->objectName().isEmpty()) all.push_back(WithParts(o));
+    for (const TRtDoubleVector* v :
+         {V.Time, V.SensorVoltage, V.PumpVoltage, V.PumpCurrent, V.Temperature, V.Setpoint}) {
+      TSnapshot s;
+      for (int k = 0; k < v->Count(); ++k)
+        s[std::to_string(k)] =
+            FloatToText(v->GetValue(k)).toStdString() + (v->IsOutlier(k) ? " outlier" : "");
+      all.push_back(s);
+    }
+    return all;
+  }
+
+  QWidget Form;
+  TRtGraph2D* Pump = new TRtGraph2D(&Form);
+  TRtGraph2D* Sensor = new TRtGraph2D(&Form);
+  TGraphVectors V;
+  TGraphObjects O;
+};
+
+// Written with values and read into a window built the same way, both graphs come back object
+// by object; the undo stack keeps each graph's read as one group.
+TEST_P(GraphControlIO, BothWindowGraphsAsTheApplicationBuildsThem) {
+  TImage image;
+  std::vector<TSnapshot> before;
+  {
+    TAppCharts a;
+    for (int i = 0; i < 30; ++i) {
+      a.V.Time->Add(46000.5 + i / 43200.0);
+      a.V.Seconds->Add(2.0 * i);
+      a.V.SensorVoltage->Add(0.1 + 0.001 * i);
+      a.V.PumpVoltage->Add(0.8 - 0.002 * i);
+      a.V.PumpCurrent->Add(1e-3 + 1e-5 * i);
+      a.V.Temperature->Add(i % 3 == 2 ? 0 : 700 + i);
+      if (i % 3 == 2) a.V.Temperature->AddOutlier(i);
+      a.V.Setpoint->Add(0.12);
+    }
+    a.O.RtLinearRegression1->SetVisible(true);
+    a.O.RtLinearRegression1->SetCaption(QStringLiteral("Rate of change, last 1 minutes: 0.5"));
+    a.O.Legend2->SetRows(2);
+    // Reading recalculates the series, the regression too.
+    a.O.RtLinearRegression1->Calculate();
+    Write({a.Pump, a.Sensor}, GetParam(), image);
+    before = a.All();
+  }
+  TAppCharts b;
+  Read({b.Pump, b.Sensor}, GetParam(), image);
+  // The text forms keep 15 digits of the times the regression's window ends at.
+  ExpectSameSettings(b.All(), before, GetParam() == TForm::Xml || GetParam() == TForm::Ini);
+  const QStringList groups = b.O.RtUndoStack1->UndoList();
+  ASSERT_GE(groups.size(), 2);
+  EXPECT_EQ(groups[0], QStringLiteral("Read graph settings"));
+  EXPECT_EQ(groups[1], QStringLiteral("Read graph settings"));
+}
 }  // namespace
