@@ -7,6 +7,8 @@
 #include <QDomDocument>
 #include <QTemporaryDir>
 
+#include <random>
+
 #include "app/GraphBindings.h"
 #include "chart/graph/RtGraph2D.h"
 #include "chart/io/RtIOErrors.h"
@@ -17,6 +19,7 @@
 #include "chart/series/RtFunctionSeries.h"
 #include "platform/IniFile.h"
 #include "tests/chartpersist/MainWindowCharts.h"
+#include "tests/support/Mutations.h"
 
 namespace {
 
@@ -276,5 +279,42 @@ TEST_P(GraphControlIO, BothWindowGraphsAsTheApplicationBuildsThem) {
   ASSERT_GE(groups.size(), 2);
   EXPECT_EQ(groups[0], QStringLiteral("Read graph settings"));
   EXPECT_EQ(groups[1], QStringLiteral("Read graph settings"));
+}
+
+void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Damaged streams of both window graphs read into a fresh window each: an error or a read, the
+// graphs released, then both laid out and painted (under AddressSanitizer in CI).
+TEST(GraphControlIOFuzz, DamagedStreamsOfTheWindowGraphs) {
+  const QtMessageHandler previous = qInstallMessageHandler(Quiet);
+  TImage valid;
+  {
+    TAppCharts a;
+    for (int i = 0; i < 20; ++i) {
+      a.V.Time->Add(46000.5 + i / 43200.0);
+      for (TRtDoubleVector* v :
+           {a.V.SensorVoltage, a.V.PumpVoltage, a.V.PumpCurrent, a.V.Temperature, a.V.Setpoint})
+        v->Add(0.1 * i);
+    }
+    Write({a.Pump, a.Sensor}, TForm::Binary, valid);
+  }
+  std::mt19937 random(20261209);
+  int failed = 0;
+  for (int round = 0; round < 300; ++round) {
+    TAppCharts b;
+    TImage damaged;
+    damaged.Bytes = Mutated(valid.Bytes, random);
+    try {
+      Read({b.Pump, b.Sensor}, TForm::Binary, damaged);
+    } catch (const ERtError&) {
+      ++failed;
+    }
+    for (TRtGraph2D* g : {b.Pump, b.Sensor}) {
+      ASSERT_FALSE(g->Updating() || g->Loading());
+      if (round % 4 == 0) g->RenderImage();
+    }
+  }
+  EXPECT_GT(failed, 0);
+  qInstallMessageHandler(previous);
 }
 }  // namespace
