@@ -19,7 +19,8 @@
 // another class is replaced. When something was created, every series is read a second time so
 // that references between series (MergeLegendItemWith, DrawBandTo) find series read after them.
 // Afterwards every series read is recalculated. Unreadable input raises the reader's error with
-// what was read applied.
+// what was read applied. The stream form reads ahead and back: its device must be seekable (a
+// file or a buffer).
 #pragma once
 
 #include <QString>
