@@ -183,8 +183,14 @@ TEST_P(GraphControlIO, GraphAndLegendSettingsComeBack) {
   EXPECT_EQ(b.Graph->RelatedSeries()[0]->Count(), 10);
 }
 
+std::string FormName(const ::testing::TestParamInfo<TForm>& Info) {
+  const char* names[] = {"Binary", "Xml", "Ini", "File"};
+  return names[int(Info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, GraphControlIO,
-                         ::testing::Values(TForm::Binary, TForm::Xml, TForm::Ini, TForm::File));
+                         ::testing::Values(TForm::Binary, TForm::Xml, TForm::Ini, TForm::File),
+                         FormName);
 
 // A stream cut short in the graph's own settings raises; the graph is released all the same.
 TEST(GraphControlIOCut, TruncatedStreamReleasesTheGraph) {

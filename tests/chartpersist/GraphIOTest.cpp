@@ -261,8 +261,14 @@ TEST_P(GraphRoundTrip, BothGraphsWithValuesComeBackObjectByObject) {
   EXPECT_EQ(now, counts);
 }
 
+std::string FormName(const ::testing::TestParamInfo<TForm>& Info) {
+  const char* names[] = {"Binary", "Xml", "Ini", "File"};
+  return names[int(Info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(MainWindow, GraphRoundTrip,
-                         ::testing::Values(TForm::Binary, TForm::Xml, TForm::Ini, TForm::File));
+                         ::testing::Values(TForm::Binary, TForm::Xml, TForm::Ini, TForm::File),
+                         FormName);
 
 TEST(GraphIO, SectionsAndListsAreNamedAfterTheGraph) {
   TMainWindowCharts a;
