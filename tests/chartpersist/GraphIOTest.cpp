@@ -1,7 +1,6 @@
 // Whole graphs in every form: both graphs of the main window with their values, read into a
-// fresh window that lacks some objects; the graph's own and a legend's settings by name; the INI
-// section names; damaged input of each form, which stops with the reader's message, leaves the
-// graph released and everything soundly bound.
+// fresh window that lacks some objects; the INI section names; damaged input of each form, which
+// stops with the reader's message, leaves the graph released and everything soundly bound.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -11,92 +10,11 @@
 #include <random>
 
 #include "MainWindowCharts.h"
-#include "chart/draw/RtStyles.h"
 #include "chart/graphio/RtGraphIO.h"
-#include "chart/io/RtClassRegistry.h"
 #include "chart/io/RtIOErrors.h"
 #include "chart/io/RtStream.h"
 #include "platform/IniFile.h"
 #include "tests/support/Mutations.h"
-
-// A legend with the settings a legend publishes, for the legend lists of the graph.
-class TTestLegend : public QObject, public IRtGraphLegend {
-  Q_OBJECT
-  Q_PROPERTY(QObject* Graph READ Graph WRITE SetGraph)
-  Q_PROPERTY(int Position MEMBER Position)
-  Q_PROPERTY(int Rows MEMBER Rows)
-  Q_PROPERTY(float ItemWidth MEMBER ItemWidth)
-  Q_PROPERTY(quint32 BackColor MEMBER BackColor)
-  Q_PROPERTY(QString Caption MEMBER Caption)
-  Q_PROPERTY(QStringList ItemsOrderList MEMBER ItemsOrderList)
-
- public:
-  explicit TTestLegend(QObject* Owner = nullptr) : QObject(Owner) {
-    Frame->setObjectName(QStringLiteral("Frame"));
-    Font->setObjectName(QStringLiteral("Font"));
-  }
-  ~TTestLegend() override { SetGraph(nullptr); }
-  QObject* Graph() const { return fGraph.data(); }
-  void SetGraph(QObject* g) {
-    if (TRtGraphBase* old = dynamic_cast<TRtGraphBase*>(fGraph.data())) old->RemoveLegend(this);
-    fGraph = g;
-    if (TRtGraphBase* now = dynamic_cast<TRtGraphBase*>(g)) now->AddLegend(this);
-  }
-  QObject* LegendObject() override { return this; }
-  bool LegendVisible() const override { return true; }
-  TRtLegendPosition LegendPosition() const override { return TRtLegendPosition::FreeFloating; }
-  QRect LegendBounds() const override { return {}; }
-  void SetLegendOrigin(int, int) override {}
-  void PreparePaint() override {}
-  void PaintGr(QPainter&) override {}
-  void Modified() override {}
-  bool LegendMousePress(QPoint, Qt::MouseButtons, Qt::KeyboardModifiers) override { return false; }
-  void LegendMouseMove(QPoint) override {}
-  void LegendMouseRelease(QPoint) override {}
-
-  int Position = 10, Rows = 1;
-  float ItemWidth = 80;
-  quint32 BackColor = 0;
-  QString Caption;
-  QStringList ItemsOrderList;
-  TRtLineSettings* Frame = new TRtLineSettings(this);
-  TRtFont* Font = new TRtFont(this);
-
- private:
-  QPointer<QObject> fGraph;
-};
-RT_REGISTER_CLASS(TTestLegend)
-
-// A graph that publishes some of the control's settings and has its style objects.
-class TSettingsGraph : public TTestGraph {
-  Q_OBJECT
-  Q_PROPERTY(TRtAxis* PrimaryXAxis READ PrimaryXAxis WRITE SetPrimaryXAxis)
-  Q_PROPERTY(quint32 BackColor MEMBER BackColor)
-  Q_PROPERTY(bool ZeroOrigin MEMBER ZeroOrigin)
-  Q_PROPERTY(float DistanceBorderAxisLeft MEMBER DistanceBorderAxisLeft)
-  Q_PROPERTY(QString Caption MEMBER Caption)
-  Q_PROPERTY(bool CaptionVisible MEMBER CaptionVisible)
-
- public:
-  explicit TSettingsGraph(QObject* Parent = nullptr) : TTestGraph(Parent) {
-    Zoom.setObjectName(QStringLiteral("Zoom"));
-    for (auto [o, name] : {std::pair<QObject*, const char*>{Grid, "MajorGridHorizontal"},
-                           {Frame, "DataAreaFrame"},
-                           {Gradient, "BackgroundGradient"},
-                           {Font, "CaptionFont"}})
-      o->setObjectName(QString::fromLatin1(name));
-  }
-  void SetPrimaryXAxis(TRtAxis* a) { XAxis = a; }
-
-  quint32 BackColor = 0;
-  bool ZeroOrigin = false, CaptionVisible = false;
-  float DistanceBorderAxisLeft = 0;
-  QString Caption;
-  TRtLineSettings* Grid = new TRtLineSettings(this);
-  TRtLineSettings* Frame = new TRtLineSettings(this);
-  TRtGradientSettings* Gradient = new TRtGradientSettings(this);
-  TRtFont* Font = new TRtFont(this);
-};
 
 namespace {
 
@@ -304,65 +222,6 @@ TEST(GraphIO, SectionsAndListsAreNamedAfterTheGraph) {
   EXPECT_EQ(a.Seconds->Count(), rows + 1);
 }
 
-// The graph's and a legend's own settings by property name; the legend is created on reading
-// and attached to the graph through its Graph reference.
-TEST(GraphIO, GraphAndLegendSettingsRoundTrip) {
-  const auto all = [](const QObject* o) {
-    TSnapshot s = Snapshot(o);
-    for (const QObject* c : o->children())
-      if (!c->objectName().isEmpty()) SnapshotInto(c, c->objectName().toStdString() + ".", s);
-    return s;
-  };
-  for (TForm form : {TForm::Binary, TForm::Xml, TForm::Ini}) {
-    TWritten written;
-    TSnapshot graph, legend;
-    {
-      QObject f;
-      f.setObjectName(QStringLiteral("FormSettings"));
-      RtRegisterForm(&f);
-      auto* g = new TSettingsGraph(&f);
-      g->setObjectName(QStringLiteral("Graph"));
-      auto* x = new TRtAxis(&f);
-      x->setObjectName(QStringLiteral("X"));
-      x->SetGraph(g);
-      g->XAxis = x;
-      g->BackColor = 0x80FF0000;
-      g->ZeroOrigin = g->CaptionVisible = true;
-      g->DistanceBorderAxisLeft = 2.5f;
-      g->Caption = QStringLiteral("Title\rline two");
-      g->Zoom.Auto = false;
-      g->Grid->SetVisible(true);
-      g->Grid->SetColor(0xFF00FF00);
-      g->Frame->SetWidth(3);
-      g->Gradient->SetLinearAngle(45);
-      g->Font->SetName(QStringLiteral("Courier"));
-      auto* l = new TTestLegend(&f);
-      l->setObjectName(QStringLiteral("Legend1"));
-      l->SetGraph(g);
-      l->Rows = 3;
-      l->ItemWidth = 55.5f;
-      l->BackColor = 0x00FFFFFF;
-      l->ItemsOrderList = {QStringLiteral("B"), QStringLiteral("A b")};
-      l->Frame->SetColor(0xFF123456);
-      l->Font->SetSize(11);
-      Write({g}, form, written);
-      graph = all(g);
-      legend = all(l);
-      RtUnregisterRoot(&f);
-    }
-    QObject f;
-    f.setObjectName(QStringLiteral("FormSettings"));
-    RtRegisterForm(&f);
-    auto* g = new TSettingsGraph(&f);
-    g->setObjectName(QStringLiteral("Graph"));
-    Read({g}, form, written);
-    ASSERT_EQ(g->RelatedLegends().size(), 1u);
-    EXPECT_EQ(all(g), graph);
-    EXPECT_EQ(all(g->RelatedLegends()[0]->LegendObject()), legend);
-    RtUnregisterRoot(&f);
-  }
-}
-
 // Damaged input ends reading with the reader's message; what was read stays, the graph is
 // released.
 TEST(GraphIO, UnreadableInputStopsWithTheMessage) {
@@ -478,5 +337,3 @@ TEST(GraphIOFuzz, DamagedIni) {
 }
 
 }  // namespace
-
-#include "GraphIOTest.moc"
