@@ -75,8 +75,9 @@ void RtMovingWindow(double InitialStart, double W, double Inc, double ValuesStar
   if (base < ValuesStop) {
     k = std::ceil((ValuesStop - base) / Inc);
     // The direct step count may be off by one through rounding; the rule is the stepping one.
-    while (k > 0 && base + (k - 1) * Inc >= ValuesStop) k -= 1;
-    while (base + k * Inc < ValuesStop) k += 1;
+    // Bounded: beyond 2^53 steps (or towards infinity) a step no longer changes the sum.
+    for (int n = 0; n < 4 && k > 0 && base + (k - 1) * Inc >= ValuesStop; ++n) k -= 1;
+    for (int n = 0; n < 4 && base + k * Inc < ValuesStop; ++n) k += 1;
   }
   Hi = base + k * Inc;
   Lo = Hi - W > ValuesStart ? Hi - W : InitialStart;

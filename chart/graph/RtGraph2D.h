@@ -3,6 +3,7 @@
 // the series every 50 ms for appended data, and handles zoom, pan and scroll bars with the mouse.
 #pragma once
 
+#include <QDomElement>
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
@@ -21,6 +22,9 @@
 #include "chart/undo/RtUndoStack.h"
 
 class QIODevice;
+class TIniFile;
+class TRtStreamReader;
+class TRtStreamWriter;
 class QScrollBar;
 
 struct TRtFindSeriesPointResult {
@@ -180,6 +184,18 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
   QRect RubberBand() const;
   // Scroll bar action (QAbstractSlider::SliderAction) on the bar of one direction.
   void ScrollBarScroll(bool Horizontal, int Action, int Position);
+
+  // ---- persistence (RtGraph2DPersist.cpp): the whole graph (TRtGraphIO), with the values of
+  // its vectors when IncludeValues; reading holds updates and the loading state, and raises with
+  // what was read applied; a file holds the stream form.
+  void WriteTo(TRtStreamWriter& Writer, bool IncludeValues) const;
+  void ReadFrom(TRtStreamReader& Reader);
+  void WriteTo(QDomNode Parent, bool IncludeValues) const;
+  void ReadFrom(const QDomElement& Element);
+  void WriteTo(TIniFile& Ini, const QString& Section, bool IncludeValues) const;
+  void ReadFrom(const TIniFile& Ini, const QString& Section);
+  void WriteTo(const QString& FileName, bool IncludeValues) const;
+  void ReadFrom(const QString& FileName);
 
  protected:
   void paintEvent(QPaintEvent* e) override;

@@ -21,6 +21,7 @@
 #include "chart/core/RtGraphBase.h"
 #include "chart/draw/RtRichText.h"
 #include "chart/draw/RtStyles.h"
+#include "chart/io/RtPersistent.h"
 #include "chart/legend/RtLegendLayout.h"
 #include "chart/undo/RtUndoStack.h"
 
@@ -273,7 +274,7 @@ class TRtCustomLegend : public QObject, public IRtGraphLegend {
   void DrawBox(QPainter& P);
 };
 
-class TRtLegend : public TRtCustomLegend {
+class TRtLegend : public TRtCustomLegend, public IRtPersistent {
   Q_OBJECT
   Q_PROPERTY(QObject* Graph READ GraphComponent WRITE SetGraphComponent)
   Q_PROPERTY(RtGraph::TRtLegendPosition Position READ Position WRITE SetPosition)
@@ -309,6 +310,17 @@ class TRtLegend : public TRtCustomLegend {
                         Qt::KeyboardModifiers Modifiers) override;
   void LegendMouseMove(QPoint Pos) override;
   void LegendMouseRelease(QPoint Pos) override;
+
+  // ---- persistence (RtLegendPersist.cpp): the published settings by name (TRtLegendIO), the
+  // graph as its path; a file holds the stream form.
+  void WriteTo(TRtStreamWriter& Writer) const override;
+  void ReadFrom(TRtStreamReader& Reader) override;
+  void WriteTo(QDomNode Parent) const override;
+  void ReadFrom(const QDomElement& Element) override;
+  void WriteTo(TIniFile& Ini, const QString& Section) const override;
+  void ReadFrom(const TIniFile& Ini, const QString& Section) override;
+  void WriteTo(const QString& FileName) const;
+  void ReadFrom(const QString& FileName);
 
  protected:
   void CollectItems() override;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "chart/axes/RtAxisMath.h"
 #include "platform/FormatSettings.h"
 #include "tests/support/ScopedFormatSettings.h"
@@ -57,6 +59,11 @@ TEST(RtAxisMathTest, MovingWindowStepsWholeIncrements) {
   RtMovingWindow(10, 60, 20, 50, 65, lo, hi);
   EXPECT_EQ(lo, 10);
   EXPECT_EQ(hi, 70);
+  // Values far beyond the window (a damaged reading) end the search; the window still covers them.
+  RtMovingWindow(0, 300, 100, 0, 1.2543785970122495e21, lo, hi);
+  EXPECT_GE(hi, 1.2543785970122495e21);
+  RtMovingWindow(0, 300, 100, 0, std::numeric_limits<double>::infinity(), lo, hi);
+  EXPECT_EQ(hi, std::numeric_limits<double>::infinity());
   // A one-minute window 46000 days from its origin: about 6.6e7 steps, computed directly.
   const double w = 1.0 / 1440, inc = w / 3, now = 46000.123456;
   RtMovingWindow(0, w, inc, now - 0.5, now, lo, hi);

@@ -5,10 +5,13 @@
 // style objects, references as paths, for comparing one object with another.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QMetaProperty>
 #include <QObject>
 #include <QString>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,6 +49,35 @@ inline TSnapshot Snapshot(const QObject* Object) {
   TSnapshot s;
   SnapshotInto(Object, "", s);
   return s;
+}
+
+// Settings the objects work out themselves are no settings to compare: the tick parts while
+// they are automatic, the regression's offset while it is not fixed (not written then).
+inline TSnapshot Settings(const QObject* Object) {
+  TSnapshot s = Snapshot(Object);
+  if (s.count("AutoTickParts") && s["AutoTickParts"] == "true")
+    for (const char* k : {"LabelPart", "MajorTickPart", "TickPart"}) s.erase(k);
+  if (s.count("FixedOffset") && s["FixedOffset"] == "false") s.erase("Offset");
+  return s;
+}
+
+// Text forms keep 15 significant digits of a double: equal to that precision.
+inline void ExpectSameSettings(const std::vector<TSnapshot>& Got,
+                               const std::vector<TSnapshot>& Want, bool TextForm) {
+  ASSERT_EQ(Got.size(), Want.size());
+  for (std::size_t k = 0; k < Want.size(); ++k) {
+    ASSERT_EQ(Got[k].size(), Want[k].size()) << "object " << k;
+    for (const auto& [key, want] : Want[k]) {
+      const auto it = Got[k].find(key);
+      ASSERT_NE(it, Got[k].end()) << key;
+      if (it->second == want) continue;
+      bool a = false, b = false;
+      const double x = QString::fromStdString(it->second).toDouble(&a);
+      const double y = QString::fromStdString(want).toDouble(&b);
+      EXPECT_TRUE(TextForm && a && b && std::abs(x - y) <= 5e-15 * std::abs(y))
+          << "object " << k << " " << key << ": " << it->second << " instead of " << want;
+    }
+  }
 }
 
 struct TMainWindowCharts {

@@ -58,16 +58,6 @@ void ExpectSameOutcome(const TOutcome& Got, const TOutcome& Want, bool TextForm)
   }
 }
 
-// Settings the objects work out themselves are no settings to compare: the tick parts while
-// they are automatic, the regression's offset while it is not fixed (not written then).
-TSnapshot Settings(const QObject* Object) {
-  TSnapshot s = Snapshot(Object);
-  if (s.count("AutoTickParts") && s["AutoTickParts"] == "true")
-    for (const char* k : {"LabelPart", "MajorTickPart", "TickPart"}) s.erase(k);
-  if (s.count("FixedOffset") && s["FixedOffset"] == "false") s.erase("Offset");
-  return s;
-}
-
 std::vector<IRtPersistent*> Objects(const TMainWindowCharts& w) {
   std::vector<IRtPersistent*> all;
   for (TRtDoubleVector* v : {w.Time, w.Seconds, w.SensorVoltage, w.PumpVoltage, w.PumpCurrent,
@@ -135,25 +125,6 @@ void Read(TMainWindowCharts& w, TForm Form, const TWritten& in) {
     ASSERT_TRUE(ini.Loaded());
     for (std::size_t k = 0; k < objects.size(); ++k)
       objects[k]->ReadFrom(ini, QStringLiteral("Chart.Objects(%1)").arg(k));
-  }
-}
-
-// Text forms keep 15 significant digits of a double: equal to that precision.
-void ExpectSameSettings(const std::vector<TSnapshot>& Got, const std::vector<TSnapshot>& Want,
-                        bool TextForm) {
-  ASSERT_EQ(Got.size(), Want.size());
-  for (std::size_t k = 0; k < Want.size(); ++k) {
-    ASSERT_EQ(Got[k].size(), Want[k].size()) << "object " << k;
-    for (const auto& [key, want] : Want[k]) {
-      const auto it = Got[k].find(key);
-      ASSERT_NE(it, Got[k].end()) << key;
-      if (it->second == want) continue;
-      bool a = false, b = false;
-      const double x = QString::fromStdString(it->second).toDouble(&a);
-      const double y = QString::fromStdString(want).toDouble(&b);
-      EXPECT_TRUE(TextForm && a && b && std::abs(x - y) <= 5e-15 * std::abs(y))
-          << "object " << k << " " << key << ": " << it->second << " instead of " << want;
-    }
   }
 }
 
