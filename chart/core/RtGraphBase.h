@@ -64,12 +64,14 @@ enum class TRtLegendPosition {
 };
 Q_ENUM_NS(TRtLegendPosition)
 
+// Smoothing of the graph's drawing.
+enum class TRtSmoothingMode { None, HighSpeed, AntiAlias, HighQuality };
+Q_ENUM_NS(TRtSmoothingMode)
+
 }  // namespace RtGraph
 
 using RtGraph::TRtLegendPosition;
-
-// Smoothing of the graph's drawing.
-enum class TRtSmoothingMode { None, HighSpeed, AntiAlias, HighQuality };
+using RtGraph::TRtSmoothingMode;
 
 // What the graph needs of a legend (TRtLegend implements it). A legend is an element of the
 // graph, not a window: the graph places docked legends, paints every visible legend last and

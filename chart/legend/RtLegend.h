@@ -90,8 +90,9 @@ class TRtCustomLegend : public QObject, public IRtGraphLegend {
   // Registers the legend in Graph's legend list and takes over its undo stack.
   void SetGraph(TRtGraphBase* Graph);
   TRtUndoStack* UndoStack() const { return FUndoStack.data(); }
-  // Also hands the stack to the fonts, the frame and the gradient.
-  void SetUndoStack(TRtUndoStack* Stack);
+  // Also hands the stack to the fonts, the frame and the gradient. Invokable: the graph hands
+  // its stack to its legends by name.
+  Q_INVOKABLE void SetUndoStack(TRtUndoStack* Stack);
 
   // ---- element
   int Left() const { return FLeft; }

@@ -4,6 +4,8 @@
 #include <QDir>
 
 #include "GraphScene.h"
+#include "chart/legend/RtLegend.h"
+#include "chart/undo/RtUndoStack.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -172,4 +174,13 @@ TEST(Graph2DPaint, MissingPrimaryAxesAreMade) {
   EXPECT_EQ(g->PrimaryYAxis()->Position(), TRtAxisPosition::Left);
   EXPECT_EQ(g->Axes().size(), 2u);
   g.reset();
+}
+
+TEST(Graph2DPaint, ANewUndoStackReachesTheLegendsAlready) {
+  TGraphScene sc;
+  TRtLegend legend;
+  legend.SetGraph(&sc.g);
+  TRtUndoStack undo;
+  sc.g.SetUndoStack(&undo);
+  EXPECT_EQ(legend.UndoStack(), &undo);
 }
