@@ -22,6 +22,7 @@
 #include "app/frmZenkar2.h"
 #include "common/_Common2.h"
 #include "platform/Resources.h"
+#include "platform/TermiosPort.h"
 #include "sim/SimBench.h"
 
 namespace {
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   options.SettingsDir = folders.SettingsDir;
   options.Headless = args.Headless;
   if (args.Simulate) {
+    platform::SetTimeScale(args.SimTimeScale);  // 1 unless asked for
     sim::BenchOptions bo;
     bo.RegisterInPortList = true;
     if (args.SimSpeed > 0) bo.SpeedFactor = args.SimSpeed;

@@ -100,7 +100,7 @@ GpibInstrument* Bench::Impl::Lookup(int address) {
 void Bench::Impl::Emit(std::string_view bytes) {
   // With no client on the port the bytes are lost, as on a closed serial port.
   if (!clientOpen || vanished || bytes.empty()) return;
-  if (output.empty()) nextByteDue = loopNow + kByteTime;
+  if (output.empty()) nextByteDue = loopNow + Scaled(kByteTime);
   output.append(bytes);
 }
 
@@ -178,7 +178,7 @@ void Bench::Impl::WriteClient(TimePoint now) {
   } else {
     while (dueBytes < output.size() && nextByteDue <= now) {
       ++dueBytes;
-      nextByteDue += kByteTime;
+      nextByteDue += Scaled(kByteTime);
     }
   }
   if (dueBytes == 0) return;

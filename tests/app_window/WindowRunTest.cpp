@@ -85,6 +85,18 @@ TEST_F(Window, BypassFromSettingsRunsCyclesWithFramesMessagesAndRows) {
             FormatFloat("###,##0.######", form_->RtDoubleVectorPumpCurrent->GetValue(2)));
   EXPECT_EQ(form_->LabelLeadResistance->text(), "0");  // no slow query yet
   EXPECT_EQ(CycleCounter, 5);
+
+  // Real instruments keep the mandated tick.
+  EXPECT_EQ(form_->Timer1->interval(), 250);
+  // The run's log file holds every finished line, in order.
+  form_->MemoLog->FlushFinished();
+  const std::string path = form_->MemoLog->Store().FilePath();
+  EXPECT_EQ(path.rfind(Base() + "/Userdata/Logs/", 0), 0u) << path;
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {}), expected;
+  const auto all = LogLines();
+  for (size_t i = 0; i + 1 < all.size(); ++i) expected += all[i] + "\n";
+  EXPECT_EQ(text, expected);
 }
 
 TEST_F(Window, MalformedSettingsGiveDefaultsAndYesIsCaseSensitive) {
@@ -336,6 +348,7 @@ TEST_F(Window, SaveFailuresAreShownAndLoseNoRows) {
                              form_->RtDoubleVectorPumpVoltage, form_->RtDoubleVectorPumpCurrent,
                              form_->RtDoubleVectorTemperature, form_->RtDoubleVectorSetpoint})
     v->Add(0);
+  std::filesystem::remove_all(Base() + "/Userdata");  // made for the log file
   std::ofstream(Base() + "/Userdata") << "a file where the folder belongs";
   messages_.clear();
   form_->Timer1->start();
