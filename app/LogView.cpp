@@ -368,11 +368,14 @@ void TLogView::FlushFile() {
 }
 
 void TLogView::Changed() {
-  // Scroll bars and painting follow once per event-loop turn, however many lines came.
+  // Scroll bars and painting follow once per event-loop turn however many lines came, and at
+  // most once a frame (16 ms) however often lines come.
   if (fScrollPending) return;
   fScrollPending = true;
-  QTimer::singleShot(0, this, [this] {
+  const qint64 since = fRefreshed.isValid() ? fRefreshed.elapsed() : kFrameMs;
+  QTimer::singleShot(static_cast<int>(std::max<qint64>(0, kFrameMs - since)), this, [this] {
     fScrollPending = false;
+    fRefreshed.start();
     FlushFile();
     UpdateScrollBars();
     viewport()->update();

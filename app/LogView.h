@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 
 #include <cstdint>
 #include <functional>
@@ -121,6 +122,8 @@ class TLogView : public QAbstractScrollArea {
   TLogStore fStore;
   std::function<void(const std::string&)> fFinished;
   int64_t fFinishedCount = 0;  // lines passed to the hook
+  static constexpr qint64 kFrameMs = 16;
   bool fScrollPending = false;
+  QElapsedTimer fRefreshed;
   bool fFailureTold = false;
 };
