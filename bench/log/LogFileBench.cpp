@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,7 +71,17 @@ TBigLog& BigLog() {
   return *log;
 }
 
+double ResidentMB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kb = 0;
+  while (status >> key)
+    if (key == "VmRSS:") status >> kb;
+  return static_cast<double>(kb) / 1024.0;
+}
+
 void Counters(benchmark::State& state, const TLogView& v) {
+  state.counters["rss_MB"] = ResidentMB();
   state.counters["lines"] = static_cast<double>(v.Count());
   state.counters["store_MB"] = static_cast<double>(v.Store().MemoryBytes()) / 1048576.0;
   state.counters["read_backs"] = static_cast<double>(v.Store().ReadBacks());

@@ -370,6 +370,24 @@ TEST_F(Window, SaveFailuresAreShownAndLoseNoRows) {
   EXPECT_EQ(AutosaveStartRow, 1);
 }
 
+TEST_F(Window, ALogFileThatCannotBeMadeIsToldOnceAndTheLogGoesOn) {
+  StartBench();
+  WriteBypassSettings();
+  std::ofstream(Base() + "/Userdata") << "a file where the folder belongs";
+  OpenWindow();
+  ASSERT_TRUE(RunCycles(1));
+  form_->ButtonStopClick();
+  int told = 0;
+  for (const auto& l : LogLines())
+    told += l.rfind("The log file " + Base() + "/Userdata/Logs/", 0) == 0 &&
+            l.find("cannot be written (the folder " + Base() +
+                   "/Userdata/Logs cannot be made); "
+                   "the log is kept in memory instead.") != std::string::npos;
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(form_->MemoLog->Line(0), "Program log");
+  EXPECT_EQ(CountLines("PID - control"), 1);
+}
+
 TEST_F(Window, DebugPageCommands) {
   StartBench();
   WriteBypassSettings(true);
