@@ -167,6 +167,8 @@ void Bench::Impl::ReadClient(TimePoint now) {
   if (pty.WatchFd() < 0) clientOpen = true;  // no watch: assume a client is there
   if (incoming.empty()) return;
   received.append(incoming);
+  if (received.size() > 2 * options.ReceivedLimit)
+    received.erase(0, received.size() - options.ReceivedLimit);
   controller->Receive(incoming, now);
   changed.notify_all();
 }
