@@ -39,6 +39,12 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption simSpeed(QStringLiteral("sim-speed"),
                                     QStringLiteral("Simulated measurements F times faster."),
                                     QStringLiteral("F"));
+  const QCommandLineOption simTimeScale(
+      QStringLiteral("sim-time-scale"),
+      QStringLiteral("Simulated runs only: the pauses and time-outs of the serial transport and "
+                     "the 250 ms cycle timer F times shorter (a week of cycles in about an hour "
+                     "with F = 170)."),
+      QStringLiteral("F"));
   const QCommandLineOption simVolume(QStringLiteral("sim-volume"),
                                      QStringLiteral("Gas volume of the simulated cell in mL."),
                                      QStringLiteral("ML"));
@@ -52,8 +58,8 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save a PNG of the window when it closes."),
                                       QStringLiteral("FILE"));
-  p.addOptions(
-      {baseDir, simulate, simulateBypass, simSpeed, simVolume, headless, cycles, screenshot});
+  p.addOptions({baseDir, simulate, simulateBypass, simSpeed, simTimeScale, simVolume, headless,
+                cycles, screenshot});
 
   auto fail = [&](const QString& message) {
     r.Outcome = TCommandLineOutcome::Error;
@@ -118,6 +124,14 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
   if (!number(simSpeed, o.SimSpeed))
     return fail(
         QStringLiteral("--sim-speed needs a positive number, not '%1'.").arg(p.value(simSpeed)));
+  if (!number(simTimeScale, o.SimTimeScale))
+    return fail(QStringLiteral("--sim-time-scale needs a positive number, not '%1'.")
+                    .arg(p.value(simTimeScale)));
+  // The instruments' mandated timing is kept whenever real instruments may be on the line.
+  if (p.isSet(simTimeScale) && !o.Simulate)
+    return fail(
+        QStringLiteral("--sim-time-scale is for simulated runs only (with --simulate or "
+                       "--simulate-bypass)."));
   if (!number(simVolume, o.SimVolume))
     return fail(
         QStringLiteral("--sim-volume needs a positive number, not '%1'.").arg(p.value(simVolume)));

@@ -12,6 +12,9 @@ struct TCommandLine {
   bool Simulate = false;
   bool SimulateBypass = false;
   double SimSpeed = 1;
+  // Pauses and time-outs of the transport and the scheduler's timer run this many times faster
+  // (platform::SetTimeScale); simulated runs only, 1 otherwise.
+  double SimTimeScale = 1;
   double SimVolume = 0;  // 0: the bench's default
   bool Headless = false;
   int Cycles = 0;  // 0: run until closed

@@ -1,9 +1,13 @@
 #include "app/LogView.h"
 
+#include "app/LogFile.h"
+
 #include <QFontDatabase>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -109,22 +113,34 @@ struct TLogStore::Chunk {
   std::vector<uint32_t> starts;
 };
 
+// A chunk's place in the log file (-1: not yet known) and its lines while in memory.
+struct TLogStore::Slot {
+  int64_t fileBegin = -1;
+  int64_t fileEnd = -1;
+  std::unique_ptr<Chunk> mem;
+};
+
 TLogStore::TLogStore() = default;
-TLogStore::~TLogStore() = default;
+
+TLogStore::~TLogStore() {
+  FinishFile();
+}
 
 void TLogStore::Add(const std::string& line) {
-  if (fChunks.empty() || fChunks.back()->starts.size() == kLinesPerChunk) {
-    if (!fChunks.empty()) fChunks.back()->bytes.shrink_to_fit();
+  if (fChunks.empty() || fChunks.back().mem->starts.size() == kLinesPerChunk) {
+    if (!fChunks.empty()) fChunks.back().mem->bytes.shrink_to_fit();
     auto c = std::make_unique<Chunk>();
     c->starts.reserve(kLinesPerChunk);
     c->bytes.reserve(64 * 1024);
-    fChunks.push_back(std::move(c));
+    fChunks.push_back({-1, -1, std::move(c)});
   }
-  Chunk& c = *fChunks.back();
+  Chunk& c = *fChunks.back().mem;
   c.starts.push_back(static_cast<uint32_t>(c.bytes.size()));
   fLastChars = Encode(line, c.bytes);
   if (fLastChars > fMaxChars) fMaxChars = fLastChars;
   ++fCount;
+  // A chunk is full: it goes to the file now, and the oldest one in memory can go.
+  if (fFile && fCount % kLinesPerChunk == 1) Flush();
 }
 
 void TLogStore::AppendToLast(const std::string& text) {
@@ -132,24 +148,56 @@ void TLogStore::AppendToLast(const std::string& text) {
     Add(text);
     return;
   }
-  fLastChars += Encode(text, fChunks.back()->bytes);
+  fLastChars += Encode(text, fChunks.back().mem->bytes);
   if (fLastChars > fMaxChars) fMaxChars = fLastChars;
 }
 
 void TLogStore::Clear() {
+  FinishFile();
   fChunks.clear();
+  fCache.clear();
   fCount = 0;
   fMaxChars = 0;
   fLastChars = 0;
+  fWritten = 0;
+  fFirstResident = 0;
 }
 
 const TLogStore::Chunk* TLogStore::ChunkOf(int64_t i, uint32_t& begin, uint32_t& end) const {
   if (i < 0 || i >= fCount) return nullptr;
-  const Chunk* c = fChunks[static_cast<size_t>(i / kLinesPerChunk)].get();
+  const auto n = static_cast<size_t>(i / kLinesPerChunk);
+  const Chunk* c = fChunks[n].mem ? fChunks[n].mem.get() : ReadBack(n);
+  if (!c) return nullptr;
   const auto k = static_cast<size_t>(i % kLinesPerChunk);
+  if (k >= c->starts.size()) return nullptr;
   begin = c->starts[k];
   end = k + 1 < c->starts.size() ? c->starts[k + 1] : static_cast<uint32_t>(c->bytes.size());
   return c;
+}
+
+const TLogStore::Chunk* TLogStore::ReadBack(size_t n) const {
+  for (auto it = fCache.begin(); it != fCache.end(); ++it) {
+    if (it->first != n) continue;
+    if (it + 1 != fCache.end()) std::rotate(it, it + 1, fCache.end());  // now the newest
+    return fCache.back().second.get();
+  }
+  const Slot& slot = fChunks[n];
+  std::string text;
+  if (!fFile || !fFile->Read(slot.fileBegin, slot.fileEnd, text)) return nullptr;
+  ++fReadBacks;
+  auto c = std::make_unique<Chunk>();
+  c->starts.reserve(kLinesPerChunk);
+  c->bytes.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) nl = text.size();
+    c->starts.push_back(static_cast<uint32_t>(c->bytes.size()));
+    Encode(LogLineFromFile(text.substr(pos, nl - pos)), c->bytes);
+    pos = nl + 1;
+  }
+  if (fCache.size() >= kCachedChunks) fCache.erase(fCache.begin());
+  fCache.emplace_back(n, std::move(c));
+  return fCache.back().second.get();
 }
 
 std::string TLogStore::Line(int64_t i) const {
@@ -177,10 +225,73 @@ QString TLogStore::LineText(int64_t i) const {
 }
 
 size_t TLogStore::MemoryBytes() const {
-  size_t n = sizeof(*this) + fChunks.capacity() * sizeof(fChunks[0]);
-  for (const auto& c : fChunks)
-    n += sizeof(Chunk) + c->bytes.capacity() + c->starts.capacity() * sizeof(uint32_t);
+  size_t n = sizeof(*this) + fChunks.capacity() * sizeof(Slot) + fPending.capacity() +
+             fCache.capacity() * sizeof(fCache[0]);
+  auto chunk = [](const Chunk& c) {
+    return sizeof(Chunk) + c.bytes.capacity() + c.starts.capacity() * sizeof(uint32_t);
+  };
+  for (const Slot& s : fChunks)
+    if (s.mem) n += chunk(*s.mem);
+  for (const auto& [index, c] : fCache) n += chunk(*c);
   return n;
+}
+
+bool TLogStore::OpenFile(const std::string& path, std::string& error, bool unique) {
+  auto file = std::make_unique<TLogFile>();
+  if (!file->Create(path, error, unique)) return Fail(error);
+  fFile = std::move(file);
+  fFileError.clear();
+  return Flush();
+}
+
+std::string TLogStore::FilePath() const {
+  return fFile ? fFile->Path() : std::string();
+}
+
+bool TLogStore::Fail(const std::string& reason) {
+  if (fFileError.empty()) fFileError = reason.empty() ? std::string("unknown error") : reason;
+  fPending.clear();
+  fPending.shrink_to_fit();
+  return false;
+}
+
+// Lines fWritten .. upTo-1 into fPending, then into the file.
+bool TLogStore::WriteLines(int64_t upTo) {
+  if (!fFile || FileFailed()) return false;
+  for (; fWritten < upTo; ++fWritten) {
+    const int64_t total = fFile->Size() + static_cast<int64_t>(fPending.size());
+    Slot& slot = fChunks[static_cast<size_t>(fWritten / kLinesPerChunk)];
+    if (fWritten % kLinesPerChunk == 0) slot.fileBegin = total;
+    fPending += LogFileLine(Line(fWritten));
+    if (fWritten % kLinesPerChunk == kLinesPerChunk - 1)
+      slot.fileEnd = fFile->Size() + static_cast<int64_t>(fPending.size());
+  }
+  if (fPending.empty()) return true;
+  std::string error;
+  if (!fFile->Append(fPending, error)) return Fail(error);
+  fPending.clear();
+  if (fPending.capacity() > 256 * 1024) fPending.shrink_to_fit();
+  // Whole chunks now in the file leave memory, all but the newest few.
+  while (fFirstResident + kResidentChunks < fChunks.size()) {
+    Slot& s = fChunks[fFirstResident];
+    if (s.fileEnd < 0 || s.fileEnd > fFile->Size()) break;
+    s.mem.reset();
+    ++fFirstResident;
+  }
+  return true;
+}
+
+bool TLogStore::Flush() {
+  return WriteLines(fCount - 1);
+}
+
+bool TLogStore::FinishFile() {
+  return WriteLines(fCount);
+}
+
+std::string LogFileFailureText(const std::string& path, const std::string& reason) {
+  return "The log file " + path + " cannot be written (" + reason +
+         "); the log is kept in memory instead.";
 }
 
 TLogView::TLogView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -239,14 +350,33 @@ void TLogView::FlushFinished() {
     fFinished(fStore.LastLine());
     fFinishedCount = fStore.Count();
   }
+  FlushFile();
+}
+
+bool TLogView::OpenFile(const std::string& path, std::string& error, bool unique) {
+  fFailureTold = false;
+  const bool ok = fStore.OpenFile(path, error, unique);
+  fFailureTold = !ok;  // the caller tells it
+  return ok;
+}
+
+void TLogView::FlushFile() {
+  if (fStore.FilePath().empty() || fFailureTold) return;
+  if (fStore.Flush()) return;
+  fFailureTold = true;
+  Add(LogFileFailureText(fStore.FilePath(), fStore.FileError()));
 }
 
 void TLogView::Changed() {
-  // Scroll bars and painting follow once per event-loop turn, however many lines came.
+  // Scroll bars and painting follow once per event-loop turn however many lines came, and at
+  // most once a frame (16 ms) however often lines come.
   if (fScrollPending) return;
   fScrollPending = true;
-  QTimer::singleShot(0, this, [this] {
+  const qint64 since = fRefreshed.isValid() ? fRefreshed.elapsed() : kFrameMs;
+  QTimer::singleShot(static_cast<int>(std::max<qint64>(0, kFrameMs - since)), this, [this] {
     fScrollPending = false;
+    fRefreshed.start();
+    FlushFile();
     UpdateScrollBars();
     viewport()->update();
   });

@@ -16,11 +16,13 @@
 
 #include "app/DataFiles.h"
 #include "app/Journal.h"
+#include "app/LogFile.h"
 #include "app/LogView.h"
 #include "app/MessageBox.h"
 #include "app/WindowPlacement.h"
 #include "common/_Common2.h"
 #include "platform/IniFile.h"
+#include "platform/TermiosPort.h"
 
 namespace {
 
@@ -54,14 +56,18 @@ TFormZenkar2::TFormZenkar2(const TStartOptions& options, QWidget* parent)
   RtDoubleVectorSetpoint = vec("RtDoubleVectorSetpoint");
 
   Timer1 = new QTimer(this);
-  Timer1->setInterval(250);
+  Timer1->setInterval(platform::ScaledIntervalMs(250));  // 250 ms unless time-scaled
   connect(Timer1, &QTimer::timeout, this, &TFormZenkar2::Timer1Timer);
 
   BuildWindow();
   ConnectEditErrors();
   if (options.LineHook) MemoLog->SetLineFinishedHook(options.LineHook);
   SetLogSink([this](const std::string& line) { MemoLog->Add(line); });
+  std::string logError;
+  const std::string logPath = LogFilePath(fBaseDir, Now());
+  const bool logFileOk = MemoLog->OpenFile(logPath, logError);
   FormCreate();
+  if (!logFileOk) Log(LogFileFailureText(logPath, logError));  // after the search's findings
   StartJournal();
 }
 

@@ -24,6 +24,7 @@
 #include "app/frmZenkar2.h"
 #include "common/_Common2.h"
 #include "platform/Resources.h"
+#include "platform/TermiosPort.h"
 #include "sim/SimBench.h"
 
 namespace {
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
   options.SettingsDir = folders.SettingsDir;
   options.Headless = args.Headless;
   if (args.Simulate) {
+    platform::SetTimeScale(args.SimTimeScale);  // 1 unless asked for
     sim::BenchOptions bo;
     bo.RegisterInPortList = true;
     if (args.SimSpeed > 0) bo.SpeedFactor = args.SimSpeed;

@@ -7,8 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <thread>
 
@@ -16,13 +19,24 @@ namespace platform {
 
 namespace {
 
+std::atomic<double> gTimeScale{1.0};
+
+// Real nanoseconds of ms milliseconds of the transport's clock.
+int64_t RealNs(int64_t ms) {
+  const double f = gTimeScale.load(std::memory_order_relaxed);
+  return f == 1.0 ? ms * 1'000'000 : static_cast<int64_t>(static_cast<double>(ms) * 1e6 / f);
+}
+
 // Waits for the fd to become ready for `events`, at most `ms` milliseconds.
 bool WaitReady(int fd, short events, int64_t ms) {
   if (ms < 0) ms = 0;
   pollfd p{fd, events, 0};
   for (;;) {
     const int64_t start = MonotonicMs();
-    const int rc = ::poll(&p, 1, static_cast<int>(ms));
+    const int64_t ns = RealNs(ms);
+    const timespec ts{static_cast<time_t>(ns / 1'000'000'000),
+                      static_cast<long>(ns % 1'000'000'000)};
+    const int rc = ::ppoll(&p, 1, &ts, nullptr);
     if (rc > 0) return true;
     if (rc == 0) return false;
     if (errno != EINTR) return true;  // let the following read/write report the error
@@ -236,12 +250,29 @@ bool TermiosPort::Read(void* buffer, size_t maxBytes, size_t& got) {
 }
 
 void SleepMs(uint32_t ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  std::this_thread::sleep_for(std::chrono::nanoseconds(RealNs(ms)));
 }
 
 int64_t MonotonicMs() {
   using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  const int64_t ns = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+  const double f = gTimeScale.load(std::memory_order_relaxed);
+  if (f == 1.0) return ns / 1'000'000;
+  return static_cast<int64_t>(static_cast<double>(ns) * f / 1e6);
+}
+
+void SetTimeScale(double f) {
+  if (f > 0) gTimeScale.store(f);
+}
+
+double TimeScale() {
+  return gTimeScale.load(std::memory_order_relaxed);
+}
+
+int ScaledIntervalMs(int ms) {
+  const double f = TimeScale();
+  if (f == 1.0) return ms;
+  return std::max(1, static_cast<int>(std::lround(ms / f)));
 }
 
 }  // namespace platform

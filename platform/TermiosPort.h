@@ -91,9 +91,23 @@ class TermiosPort {
   uint32_t writeTotalMs_ = 0;
 };
 
+// The transport's clock. Every pause and time-out of the serial exchanges, the GPIB controller
+// and the drivers is measured on it, in the milliseconds the code names. It runs at real speed
+// unless a simulated run has set a time scale F: then SleepMs(ms) sleeps ms / F, MonotonicMs
+// advances F milliseconds per real one, and the port's own time-outs follow, so that all of them
+// shrink together.
 void SleepMs(uint32_t ms);
 
-// Milliseconds of a monotonic clock.
+// Milliseconds of a monotonic clock (scaled as above).
 int64_t MonotonicMs();
+
+// The time scale F of the process: 1 (real timing) unless set. Set once, before any exchange;
+// only simulated runs set it (the command line refuses it otherwise). F must be positive.
+void SetTimeScale(double f);
+double TimeScale();
+
+// A real-time interval of nominal ms under the time scale: ms / F rounded, at least 1 ms (for
+// timers of the program that keep pace with the transport). ms itself when F is 1.
+int ScaledIntervalMs(int ms);
 
 }  // namespace platform

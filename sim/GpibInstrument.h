@@ -12,6 +12,12 @@ namespace sim {
 using Clock = std::chrono::steady_clock;
 using TimePoint = Clock::time_point;
 
+// A span of the bench's own timing (measurements, line time, the controller's time-outs) in
+// real time: the nominal span divided by the process's time scale (platform::TimeScale), which
+// a time-scaled simulated run sets for the transport's pauses as well. The cell itself runs in
+// real time.
+Clock::duration Scaled(Clock::duration nominal);
+
 class GpibInstrument {
  public:
   virtual ~GpibInstrument() = default;

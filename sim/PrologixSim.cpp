@@ -150,7 +150,7 @@ void PrologixSim::StartRead(ReadMode mode, int ch, TimePoint now) {
   p.Mode = mode;
   p.Char = ch;
   p.Address = config_.Address;
-  p.Deadline = now + std::chrono::milliseconds(config_.ReadTimeoutMs);
+  p.Deadline = now + Scaled(std::chrono::milliseconds(config_.ReadTimeoutMs));
   GpibInstrument* inst = lookup_(p.Address);
   p.WasIdle = inst && !inst->HasOutput() && !inst->Busy();
   pending_ = p;
@@ -164,7 +164,7 @@ bool PrologixSim::AdvancePending(TimePoint now) {
     bool eoi = false;
     std::string bytes = inst->Talk(p.Mode == ReadMode::Char ? p.Char : -1, &eoi);
     p.GotAny = true;
-    p.Deadline = now + std::chrono::milliseconds(config_.ReadTimeoutMs);
+    p.Deadline = now + Scaled(std::chrono::milliseconds(config_.ReadTimeoutMs));
     bool sawChar = p.Mode == ReadMode::Char && !bytes.empty() &&
                    static_cast<unsigned char>(bytes.back()) == static_cast<unsigned>(p.Char);
     InstrumentReply(std::move(bytes), eoi);
@@ -262,7 +262,7 @@ void PrologixSim::Command(const std::string& text, TimePoint now) {
       // Nobody answers the poll: the controller gives up after its read time-out, silently.
       Pending p;
       p.Kind = Pending::Poll;
-      p.Deadline = now + std::chrono::milliseconds(config_.ReadTimeoutMs);
+      p.Deadline = now + Scaled(std::chrono::milliseconds(config_.ReadTimeoutMs));
       pending_ = p;
     }
   } else if (name == "srq") {

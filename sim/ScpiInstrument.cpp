@@ -31,7 +31,7 @@ void ScpiInstrument::Call::Reply(std::string text) {
 
 void ScpiInstrument::Call::Defer(double ms, std::function<std::string(TimePoint)> reply) {
   instrument_.busyUntil_ =
-      Now + std::chrono::microseconds(static_cast<long long>(std::max(ms, 0.0) * 1000));
+      Now + Scaled(std::chrono::microseconds(static_cast<long long>(std::max(ms, 0.0) * 1000)));
   instrument_.deferred_ = std::move(reply);
 }
 

@@ -101,7 +101,7 @@ GpibInstrument* Bench::Impl::Lookup(int address) {
 void Bench::Impl::Emit(std::string_view bytes) {
   // With no client on the port the bytes are lost, as on a closed serial port.
   if (!clientOpen || vanished || bytes.empty()) return;
-  if (output.empty()) nextByteDue = loopNow + kByteTime;
+  if (output.empty()) nextByteDue = loopNow + Scaled(kByteTime);
   output.append(bytes);
 }
 
@@ -181,6 +181,8 @@ void Bench::Impl::ReadClient(TimePoint now) {
   if (pty.WatchFd() < 0) clientOpen = true;  // no watch: assume a client is there
   if (incoming.empty()) return;
   received.append(incoming);
+  if (received.size() > 2 * options.ReceivedLimit)
+    received.erase(0, received.size() - options.ReceivedLimit);
   controller->Receive(incoming, now);
   changed.notify_all();
 }
@@ -192,7 +194,7 @@ void Bench::Impl::WriteClient(TimePoint now) {
   } else {
     while (dueBytes < output.size() && nextByteDue <= now) {
       ++dueBytes;
-      nextByteDue += kByteTime;
+      nextByteDue += Scaled(kByteTime);
     }
   }
   if (dueBytes == 0) return;

@@ -27,7 +27,8 @@ class Bench {
   int ComNumber() const;                  // when registered in the port list, else 0
   const BenchOptions& Options() const;
 
-  // Everything clients wrote, byte for byte, since start or the last ClearReceived.
+  // What clients wrote, byte for byte, since start or the last ClearReceived: all of it up to
+  // BenchOptions::ReceivedLimit bytes, then at least the newest ReceivedLimit bytes.
   std::string Received() const;
   void ClearReceived();
   // Waits, at most timeoutMs, until Received() contains text.

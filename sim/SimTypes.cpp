@@ -1,6 +1,8 @@
 #include "sim/SimTypes.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/TermiosPort.h"
+#include "sim/GpibInstrument.h"
 
 namespace sim {
 
@@ -51,6 +53,13 @@ bool FaultFromName(const std::string& name, Fault& f) {
       return true;
     }
   return false;
+}
+
+Clock::duration Scaled(Clock::duration nominal) {
+  const double f = platform::TimeScale();
+  if (f == 1.0) return nominal;
+  return std::chrono::duration_cast<Clock::duration>(
+      std::chrono::duration<double, Clock::period>(static_cast<double>(nominal.count()) / f));
 }
 
 }  // namespace sim

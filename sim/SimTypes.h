@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -66,6 +67,9 @@ struct BenchOptions {
   int SlowMeasurementMs = 3000;
   CellParameters Cell;
   bool RegisterInPortList = false;  // register the device path in the port list
+  // Bytes of client traffic Received() keeps at least; older ones go, so that a run of days
+  // does not grow by its own recording.
+  size_t ReceivedLimit = 1 << 20;
 };
 
 }  // namespace sim

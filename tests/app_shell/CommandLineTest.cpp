@@ -39,6 +39,8 @@ TEST(CommandLine, TakesEveryOptionWithItsValue) {
   ASSERT_EQ(none.Outcome, TCommandLineOutcome::Run);
   EXPECT_FALSE(none.Options.Simulate);
   EXPECT_EQ(none.Options.SimSpeed, 1.0);
+  EXPECT_EQ(none.Options.SimTimeScale, 1.0);
+  EXPECT_EQ(Parse({"--simulate", "--sim-time-scale", "170"}).Options.SimTimeScale, 170.0);
   EXPECT_EQ(none.Options.Cycles, 0);
 }
 
@@ -55,6 +57,11 @@ TEST(CommandLine, ErrorsNameTheProblemAndPointToTheHelp) {
            Case{{"--sim-speed", "0"}, "zenkar-pro: --sim-speed needs a positive number, not '0'."},
            Case{{"--sim-volume", "x"},
                 "zenkar-pro: --sim-volume needs a positive number, not 'x'."},
+           Case{{"--sim-time-scale", "170"},
+                "zenkar-pro: --sim-time-scale is for simulated runs only (with --simulate or "
+                "--simulate-bypass)."},
+           Case{{"--simulate", "--sim-time-scale", "-2"},
+                "zenkar-pro: --sim-time-scale needs a positive number, not '-2'."},
            Case{{"--cycles", "0"},
                 "zenkar-pro: --cycles needs a whole number of 1 or more, not '0'."},
        }) {

@@ -85,6 +85,18 @@ TEST_F(Window, BypassFromSettingsRunsCyclesWithFramesMessagesAndRows) {
             FormatFloat("###,##0.######", form_->RtDoubleVectorPumpCurrent->GetValue(2)));
   EXPECT_EQ(form_->LabelLeadResistance->text(), "0");  // no slow query yet
   EXPECT_EQ(CycleCounter, 5);
+
+  // Real instruments keep the mandated tick.
+  EXPECT_EQ(form_->Timer1->interval(), 250);
+  // The run's log file holds every finished line, in order.
+  form_->MemoLog->FlushFinished();
+  const std::string path = form_->MemoLog->Store().FilePath();
+  EXPECT_EQ(path.rfind(Base() + "/Userdata/Logs/", 0), 0u) << path;
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {}), expected;
+  const auto all = LogLines();
+  for (size_t i = 0; i + 1 < all.size(); ++i) expected += all[i] + "\n";
+  EXPECT_EQ(text, expected);
 }
 
 TEST_F(Window, MalformedSettingsGiveDefaultsAndYesIsCaseSensitive) {
@@ -337,6 +349,7 @@ TEST_F(Window, SaveFailuresAreShownAndLoseNoRows) {
                              form_->RtDoubleVectorPumpVoltage, form_->RtDoubleVectorPumpCurrent,
                              form_->RtDoubleVectorTemperature, form_->RtDoubleVectorSetpoint})
     v->Add(0);
+  std::filesystem::remove_all(Base() + "/Userdata");  // made for the log file
   std::ofstream(Base() + "/Userdata") << "a file where the folder belongs";
   messages_.clear();
   form_->Timer1->start();
@@ -356,6 +369,24 @@ TEST_F(Window, SaveFailuresAreShownAndLoseNoRows) {
   form_->Save(true);
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(AutosaveStartRow, 1);
+}
+
+TEST_F(Window, ALogFileThatCannotBeMadeIsToldOnceAndTheLogGoesOn) {
+  StartBench();
+  WriteBypassSettings();
+  std::ofstream(Base() + "/Userdata") << "a file where the folder belongs";
+  OpenWindow();
+  ASSERT_TRUE(RunCycles(1));
+  form_->ButtonStopClick();
+  int told = 0;
+  for (const auto& l : LogLines())
+    told += l.rfind("The log file " + Base() + "/Userdata/Logs/", 0) == 0 &&
+            l.find("cannot be written (the folder " + Base() +
+                   "/Userdata/Logs cannot be made); "
+                   "the log is kept in memory instead.") != std::string::npos;
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(form_->MemoLog->Line(0), "Program log");
+  EXPECT_EQ(CountLines("PID - control"), 1);
 }
 
 TEST_F(Window, DebugPageCommands) {

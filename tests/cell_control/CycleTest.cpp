@@ -15,6 +15,7 @@
 #include "app/ThreadCom.h"
 #include "instruments/Keithley2000_Scan_Zenkar.h"
 #include "instruments/Keithley2401_Zenkar.h"
+#include "platform/TermiosPort.h"
 #include "sim/SimBench.h"
 #include "tests/support/WaitUntil.h"
 #include "transport/Prologix.h"
@@ -154,6 +155,28 @@ TEST_F(ControlCycle, PumpSwitchedOffGetsZeroWhileTheIntegralStillAccumulates) {
   EXPECT_GT(ThreadData.Integral, 0.001);
   EXPECT_NE(ThreadData.Messages.find("Apply current        : "), std::string::npos);
   EXPECT_EQ(ThreadData.Messages.find("Apply current        : 0 mA"), std::string::npos);
+}
+
+// A time-scaled simulated run: the same exchanges and results, every pause and time-out taken
+// whole on the transport's clock, which runs four times faster. Floor of a cycle on that clock:
+// two poll waits of 200 ms and four waiting exchanges of two 123 ms pauses and the 20 ms quiet
+// interval each.
+TEST_F(ControlCycle, TimeScaledCycleTakesEveryWaitOnTheScaledClock) {
+  bench_->SetSmuReading("0.5,0.001");
+  platform::SetTimeScale(4);
+  const int64_t t0 = platform::MonotonicMs();
+  Cycle(0);
+  const int64_t elapsed = platform::MonotonicMs() - t0;
+  platform::SetTimeScale(1);
+  EXPECT_EQ(ThreadData.SMUVoltage, 0.5);
+  EXPECT_EQ(ThreadData.SMUCurrent, 0.001);
+  EXPECT_LT(std::fabs(ThreadData.Channel2Voltage), 1e-6);
+  EXPECT_GE(elapsed, 400 + 4 * (2 * 123 + 20));
+  // The transport's own figures are the mandated ones whatever the scale.
+  EXPECT_EQ(TSerialPort().WindowsReadLoopTimeoutMS(), 333u);
+  EXPECT_EQ(TSerialPort().ReadoutTimeoutMS(), 1000u);
+  EXPECT_EQ(TGPIBDevice().ReadTimeout(), 2000);
+  EXPECT_EQ(TGPIBDevice::kPollPauseMS, 100u);
 }
 
 }  // namespace

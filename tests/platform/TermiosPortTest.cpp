@@ -12,7 +12,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -208,3 +210,29 @@ TEST(TermiosPortOpen, InterruptedCallsAreRepeated) {
 }
 
 }  // namespace
+
+// The transport's clock: real time unless a simulated run scales it, and then pauses, deadlines
+// and timer intervals all shrink by the same factor. Lower bounds only.
+TEST(TransportClock, RealUnlessScaledAndThenEveryWaitShrinksTogether) {
+  EXPECT_EQ(platform::TimeScale(), 1.0);  // what every run on real instruments has
+  EXPECT_EQ(platform::ScaledIntervalMs(250), 250);
+  int64_t t0 = platform::MonotonicMs();
+  platform::SleepMs(30);
+  EXPECT_GE(platform::MonotonicMs() - t0, 30);
+
+  platform::SetTimeScale(100);
+  EXPECT_EQ(platform::ScaledIntervalMs(250), 3);  // 2.5 ms rounded
+  EXPECT_EQ(platform::ScaledIntervalMs(20), 1);   // never below 1 ms
+  t0 = platform::MonotonicMs();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GE(platform::MonotonicMs() - t0, 2000);  // 20 real ms are 2 s of the clock
+  t0 = platform::MonotonicMs();
+  const auto real0 = std::chrono::steady_clock::now();
+  platform::SleepMs(1000);
+  EXPECT_GE(platform::MonotonicMs() - t0, 1000);  // a pause is whole on its own clock
+  EXPECT_GE(std::chrono::steady_clock::now() - real0, std::chrono::milliseconds(10));
+  platform::SetTimeScale(0);  // refused: stays at 100
+  EXPECT_EQ(platform::TimeScale(), 100.0);
+  platform::SetTimeScale(1);
+  EXPECT_EQ(platform::ScaledIntervalMs(250), 250);
+}

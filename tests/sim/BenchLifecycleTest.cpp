@@ -68,6 +68,20 @@ TEST_F(Lifecycle, RecordsEveryByteTheClientWrote) {
   EXPECT_FALSE(Bench().WaitReceived("never sent", 100));
 }
 
+TEST_F(Lifecycle, KeepsTheNewestTrafficOnceOverItsLimit) {
+  sim::BenchOptions o = FastOptions();
+  o.ReceivedLimit = 100;
+  StartBench(o);
+  std::string sent;
+  for (int i = 0; i < 40; ++i) sent += ":LINE" + std::to_string(i) + "\n";  // 7 or 8 bytes each
+  Client().Write(sent);
+  ASSERT_TRUE(Bench().WaitReceived(":LINE39\n", 2000));
+  const std::string kept = Bench().Received();
+  EXPECT_GE(kept.size(), 100u);
+  EXPECT_LE(kept.size(), 200u);
+  EXPECT_EQ(sent.substr(sent.size() - kept.size()), kept);
+}
+
 TEST_F(Lifecycle, UnreadReplyLeavesWithItsClient) {
   StartBench();
   Client().Send("++ver");
