@@ -92,3 +92,40 @@ void RtDrawPointSymbol(QPainter& P, TRtPointSymbol s, float X, float Y, float Si
   }
   P.strokePath(path, Pen);
 }
+
+TRtDotSkipper::TRtDotSkipper(const QPainter& P, const QBrush& Brush, float Size) {
+  QPaintDevice* d = P.device();
+  if (!d || d->devType() != QInternal::Image) return;
+  const auto* img = static_cast<const QImage*>(d);
+  const QTransform t = P.deviceTransform();
+  const QColor c = Brush.color();
+  const auto whole = [](int v) { return v == 0 || v == 255; };
+  const QImage::Format f = img->format();
+  if ((f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32 &&
+       f != QImage::Format_RGB32) ||
+      t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) ||
+      t.dy() != std::floor(t.dy()) || P.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      P.opacity() != 1.0 || Brush.style() != Qt::SolidPattern || c.alpha() != 255 ||
+      !whole(c.red()) || !whole(c.green()) || !whole(c.blue()))
+    return;
+  fImage = img;
+  fDx = int(t.dx());
+  fDy = int(t.dy());
+  fRadius = Size / 2;
+  fColor = c.rgba();
+}
+
+bool TRtDotSkipper::Unchanged(float X, float Y) const {
+  if (!fImage) return false;
+  // Every pixel the antialiased disc can reach, with a pixel to spare.
+  const double x = double(X) + fDx, y = double(Y) + fDy;
+  const int x0 = int(std::floor(x - fRadius)) - 1, x1 = int(std::floor(x + fRadius)) + 1;
+  const int y0 = int(std::floor(y - fRadius)) - 1, y1 = int(std::floor(y + fRadius)) + 1;
+  if (!(x0 >= 0 && y0 >= 0 && x1 < fImage->width() && y1 < fImage->height())) return false;
+  for (int j = y0; j <= y1; ++j) {
+    const auto* line = reinterpret_cast<const QRgb*>(fImage->constScanLine(j));
+    for (int i = x0; i <= x1; ++i)
+      if (line[i] != fColor) return false;
+  }
+  return true;
+}
