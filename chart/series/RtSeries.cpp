@@ -775,14 +775,9 @@ void TRtSeries::DrawSymbols(QPainter& P) {
     return;
   }
   if (!s->Visible()) return;
-  const TRtPointSymbol sym = s->PointSymbol();
-  const float size = s->Size();
-  const TRtDotSkipper skip(P, sym == TRtPointSymbol::Dot ? FSymbolPen.brush() : QBrush(), size);
-  for (int k = 0; k < FPointCount; ++k) {
-    const TRtPointF p = FPoints[std::size_t(k)];
-    if (!skip.Unchanged(p.X, p.Y))
-      RtDrawPointSymbol(P, sym, p.X, p.Y, size, FSymbolPen, FSymbolBrush);
-  }
+  for (int k = 0; k < FPointCount; ++k)
+    RtDrawPointSymbol(P, s->PointSymbol(), FPoints[std::size_t(k)].X, FPoints[std::size_t(k)].Y,
+                      s->Size(), FSymbolPen, FSymbolBrush);
 }
 
 void TRtSeries::DrawListItem(QPainter& P, const QRectF& R, int Style) {

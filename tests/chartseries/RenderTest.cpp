@@ -5,7 +5,6 @@
 
 #include "Pixels.h"
 #include "SeriesFixture.h"
-#include "chart/draw/RtSymbols.h"
 
 namespace {
 
@@ -123,63 +122,6 @@ TEST_F(RtRenderTest, HatchedAreaFillsDownToTheBaseline) {
   y.SetStart(5);
   g.Render();
   EXPECT_FLOAT_EQ(s.Points()[3].Y, y.NumberToWorld(5) - 0.5f);
-}
-
-// Dots that fall where the picture already has their colour are left out; the picture must be
-// the one of drawing every plotted dot (through the symbol hook, which draws each one).
-TEST_F(RtRenderTest, LeftOutDotsLeaveThePictureAsDrawingEveryDot) {
-  FixAxes();
-  TRtLineSeries band;
-  TRtPointSeries dots;
-  TRtDoubleVector bx, by, dx, dy;
-  for (double v : {0.0, 3.0, 6.0, 10.0}) bx.Add(v);
-  for (double v : {5.0, 7.0, 4.0, 6.0}) by.Add(v);
-  band.Line()->SetColor(0xFFFF0000);
-  band.Line()->SetWidth(4);
-  band.Area()->SetVisible(true);
-  band.SetAreaBrush(QBrush(QColor(255, 0, 0)));
-  std::uint32_t r = 11;
-  for (int i = 0; i < 6000; ++i) {
-    r = r * 1664525u + 1013904223u;
-    dx.Add(i * 10.0 / 6000);
-    dy.Add(4 + 3 * std::sin(i / 500.0) + (r >> 8) % 1000 / 1000.0);
-  }
-  dots.Line()->SetVisible(false);
-  dots.PointSymbol()->SetPointSymbol(TRtPointSymbol::Dot);
-  dots.PointSymbol()->SetFillColor(0xFFFF0000);
-  dots.PointSymbol()->SetBorderColor(0xFFFF0000);
-  Bind(band, &bx, &by);
-  Bind(dots, &dx, &dy);
-  auto render = [this](QImage::Format f) {
-    g.Poll();
-    g.Layout();
-    QImage img(g.W, g.H, f);
-    img.fill(Qt::white);
-    QPainter P(&img);
-    g.Paint(P);
-    return img;
-  };
-  for (auto [size, format] :
-       {std::pair{1.0f, QImage::Format_ARGB32}, {3.0f, QImage::Format_ARGB32_Premultiplied}}) {
-    dots.PointSymbol()->SetSize(size);
-    dots.SetVisible(false);
-    QImage under = render(format);
-    dots.SetVisible(true);
-    const QImage skipped = render(format);
-    // Dots the skipper leaves out already on the picture under them (more follow as dots land).
-    QPainter onUnder(&under);
-    const TRtDotSkipper skip(onUnder, QBrush(Qt::red), size);
-    int left = 0;
-    for (const TRtPointF& p : dots.Points()) left += skip.Unchanged(p.X, p.Y) ? 1 : 0;
-    EXPECT_GT(left, 500) << size;
-    EXPECT_LT(left, dots.PointCount() - 500) << size;
-    dots.OnGetPointSymbol = [](TRtSeries*, PointSymbolEventArgs&) {};
-    const QImage every = render(format);
-    dots.OnGetPointSymbol = nullptr;
-    ASSERT_EQ(skipped.size(), every.size());
-    EXPECT_TRUE(skipped == every) << size;
-    if (size == 1) SavePng(skipped, "render-left-out-dots");
-  }
 }
 
 TEST_F(RtRenderTest, PictureOfSeriesAxesAndLabels) {
