@@ -44,6 +44,8 @@ struct TRtAxisMapping {
     if (!(rel > -100000 && rel < 100000)) rel = rel >= 100000 ? 100000 : -100000;
     return Forward ? float(Base + rel) : float(Base + Length - rel);
   }
+  // Out[k] = Map(X[k]) for k < N, bit for bit, two values at a time where the scaling allows.
+  void MapMany(const double* X, int N, float* Out) const;
 };
 
 class TRtAxis : public QObject, public IRtPersistent {

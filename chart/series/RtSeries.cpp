@@ -51,6 +51,24 @@ struct TRawSource {
   }
 };
 
+// The same points from both raw arrays, mapped a block at a time ahead of the thinning.
+template <bool CheckOutliers>
+struct TBlockSource : TRawSource<CheckOutliers> {
+  static constexpr int kBlock = 512;
+  int count = 0;
+  mutable int from = 0, n = 0;
+  mutable float bx[kBlock] = {}, by[kBlock] = {};
+  TRtPointF Point(int i) const {
+    if (i < from || i >= from + n) {
+      from = i;
+      n = std::min(kBlock, count - i);
+      this->mx.MapMany(this->x + i, n, bx);
+      this->my.MapMany(this->y + i, n, by);
+    }
+    return {bx[i - from], by[i - from]};
+  }
+};
+
 // Through the series (value hooks, vectors without raw storage).
 struct TSeriesSource {
   const TRtSeries* s;
@@ -94,7 +112,13 @@ void TRtSeries::WithSource(F&& Body) const {
     return;
   }
   const bool outliers = !FOutliersVisible && (FXData->AnyOutliers() || FYData->AnyOutliers());
-  if (outliers)
+  const int count = std::min(FXData->Count(), FYData->Count());
+  if (rx && ry && outliers)
+    Body(TBlockSource<true>{{rx, ry, FXData, FYData, FXAxis->Mapping(), FYAxis->Mapping()}, count});
+  else if (rx && ry)
+    Body(
+        TBlockSource<false>{{rx, ry, FXData, FYData, FXAxis->Mapping(), FYAxis->Mapping()}, count});
+  else if (outliers)
     Body(TRawSource<true>{rx, ry, FXData, FYData, FXAxis->Mapping(), FYAxis->Mapping()});
   else
     Body(TRawSource<false>{rx, ry, FXData, FYData, FXAxis->Mapping(), FYAxis->Mapping()});

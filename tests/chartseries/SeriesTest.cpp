@@ -1,6 +1,8 @@
 #include <QMetaProperty>
 
+#include <cmath>
 #include <memory>
+#include <random>
 
 #include "SeriesFixture.h"
 
@@ -380,6 +382,35 @@ TEST(RtSeriesPropertiesTest, PublishedNamesForPersistenceAndUndo) {
   EXPECT_TRUE(
       p.PointSymbol()->setProperty("PointSymbol", QVariant::fromValue(TRtPointSymbol::Square)));
   EXPECT_EQ(p.PointSymbol()->PointSymbol(), TRtPointSymbol::Square);
+}
+
+// The raw arrays are mapped a block at a time; the points must equal those found one pair at a
+// time through the value hooks, for linear, reversed and date-time axes (negative days too).
+TEST_F(RtSeriesTest, BlockMappedPointsEqualThePairByPairOnes) {
+  std::mt19937 r(3);
+  std::uniform_real_distribution<double> noise(-1, 1);
+  for (int i = 0; i < 5001; ++i) {
+    vx.Add(-30 + i * 0.013);
+    vy.Add(std::sin(i / 300.0) * 5 + noise(r));
+  }
+  auto same = [](TRtSeries*, const TRtTransformEventArgs& a) { return a.Value; };
+  for (int mode = 0; mode < 3; ++mode) {
+    x.SetScaling(mode == 2 ? TRtAxisScaling::DateTime : TRtAxisScaling::Normal);
+    y.SetTwisted(mode == 1);
+    for (bool symbols : {false, true}) {
+      TRtPointSeries raw, hooked;
+      for (TRtPointSeries* s : {&raw, &hooked}) {
+        s->PointSymbol()->SetVisible(symbols);
+        Bind(*s, &vx, &vy);
+      }
+      hooked.SetXValueTransformation(same);
+      hooked.SetYValueTransformation(same);
+      Update();
+      ASSERT_GT(raw.PointCount(), 100) << mode << symbols;
+      EXPECT_EQ(raw.Points(), hooked.Points()) << mode << symbols;
+      EXPECT_EQ(raw.PointIndex(), hooked.PointIndex()) << mode << symbols;
+    }
+  }
 }
 
 }  // namespace
