@@ -175,8 +175,12 @@ TEST(KilledRun, TheNextStartRecoversWhatTheJournalHolds) {
     size_t n = 0;
     for (const auto& [name, rows] : recovered) n += rows.size();
     SCOPED_TRACE(r.name);
-    if (k == 1) EXPECT_GE(n, 2u);  // the rows of the cut autosave came back
-    if (k == 2) EXPECT_EQ(n, 0u);  // the autosave holds them all
+    if (k == 1) {
+      EXPECT_GE(n, 2u);  // the rows of the cut autosave came back
+    }
+    if (k == 2) {
+      EXPECT_EQ(n, 0u);  // the autosave holds them all
+    }
     if (n > 0) {
       ASSERT_EQ(recovered.size(), 1u);
       EXPECT_NE(again[k]->out.find("Recovered " + std::to_string(n) +
@@ -185,7 +189,9 @@ TEST(KilledRun, TheNextStartRecoversWhatTheJournalHolds) {
                 std::string::npos)
           << again[k]->out;
     }
-    if (n == 0) EXPECT_EQ(again[k]->out.find("Recovered "), std::string::npos);
+    if (n == 0) {
+      EXPECT_EQ(again[k]->out.find("Recovered "), std::string::npos);
+    }
     // The killed run's journal is gone; the second start may have one of its own.
     EXPECT_LE(again[k]->Journals().size(), 1);
   }
