@@ -165,3 +165,17 @@ bool HeadlessRequested(int argc, char** argv) {
 bool InformationRequested(int argc, char** argv) {
   return RawOption(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"});
 }
+
+bool WindowSystemNamed(int argc, char** argv, const char* qpaPlatform, const char* display,
+                       const char* waylandDisplay) {
+  for (const char* v : {qpaPlatform, display, waylandDisplay})
+    if (v && *v) return true;
+  return RawOption(argc, argv, {"-platform", "--platform", "-display", "--display"});
+}
+
+std::string NoDisplayMessage(const std::string& program) {
+  return program +
+         ": no display to open the window on (DISPLAY is not set).\n"
+         "Run it with --headless to run without a window, or name a platform for the toolkit, "
+         "e.g. -platform offscreen.\n";
+}

@@ -47,3 +47,11 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
 bool HeadlessRequested(int argc, char** argv);
 // Whether the raw command line asks for the help or the version, which need no window system.
 bool InformationRequested(int argc, char** argv);
+
+// Whether the toolkit has a window system to start on: a platform named in QT_QPA_PLATFORM or by
+// -platform, or an X or Wayland display (DISPLAY, WAYLAND_DISPLAY, -display). Null or empty
+// variables count as unset. Without one the toolkit aborts at start-up.
+bool WindowSystemNamed(int argc, char** argv, const char* qpaPlatform, const char* display,
+                       const char* waylandDisplay);
+// What the program says when there is none; program is the executable's file name.
+std::string NoDisplayMessage(const std::string& program);

@@ -1,6 +1,7 @@
 // zenkar-pro: the cell controller. Options: zenkar-pro --help; the toolkit's own options
 // (-platform, -style, -session, -display ...) are taken as well.
 #include <QApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -59,7 +60,18 @@ int main(int argc, char** argv) {
     Answered(ParseCommandLine(QCoreApplication::arguments(), version), rc);
     return rc;
   }
-  if (HeadlessRequested(argc, argv)) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (HeadlessRequested(argc, argv)) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  } else if (!WindowSystemNamed(argc, argv, std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+                                std::getenv("WAYLAND_DISPLAY"))) {
+    // The toolkit would abort here; say what to do instead.
+    std::cerr << NoDisplayMessage(
+                     QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "zenkar-pro"))
+                         .fileName()
+                         .toStdString())
+              << std::flush;
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Zenkar Pro"));
   QApplication::setApplicationVersion(version);

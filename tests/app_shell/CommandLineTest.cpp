@@ -92,6 +92,30 @@ TEST(CommandLine, RawLineIsSearchedOnlyUpToADoubleDash) {
   EXPECT_FALSE(InformationRequested(2, withHeadless));
 }
 
+// Without a window system the toolkit aborts, so the program checks for one first.
+TEST(CommandLine, AWindowSystemIsNamedByTheEnvironmentOrTheToolkitsOptions) {
+  char p[] = "zenkar-pro", sim[] = "--simulate", plat[] = "-platform", off[] = "offscreen",
+       plat2[] = "--platform", disp[] = "-display", x[] = ":1", d[] = "--";
+  char* plain[] = {p, sim};
+  char* platform[] = {p, plat, off};
+  char* platformLong[] = {p, plat2, off};
+  char* display[] = {p, disp, x};
+  char* afterDash[] = {p, d, plat, off};
+  EXPECT_FALSE(WindowSystemNamed(2, plain, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(WindowSystemNamed(2, plain, "", "", ""));
+  EXPECT_TRUE(WindowSystemNamed(2, plain, "offscreen", nullptr, nullptr));
+  EXPECT_TRUE(WindowSystemNamed(2, plain, nullptr, ":0", nullptr));
+  EXPECT_TRUE(WindowSystemNamed(2, plain, nullptr, nullptr, "wayland-0"));
+  EXPECT_TRUE(WindowSystemNamed(3, platform, nullptr, nullptr, nullptr));
+  EXPECT_TRUE(WindowSystemNamed(3, platformLong, nullptr, nullptr, nullptr));
+  EXPECT_TRUE(WindowSystemNamed(3, display, nullptr, nullptr, nullptr));
+  EXPECT_FALSE(WindowSystemNamed(4, afterDash, nullptr, nullptr, nullptr));
+  EXPECT_EQ(NoDisplayMessage("cell2"),
+            "cell2: no display to open the window on (DISPLAY is not set).\n"
+            "Run it with --headless to run without a window, or name a platform for the toolkit, "
+            "e.g. -platform offscreen.\n");
+}
+
 }  // namespace
 
 namespace {
