@@ -112,6 +112,19 @@ class TTickTimer : public QObject {
   }
 };
 
+// Times the paints of both graphs (the picture is drawn in the paint event when it is stale).
+class TPaintTimer : public QObject {
+ public:
+  THistogram Paints;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint) return false;
+    const auto t0 = Clock::now();
+    watched->event(event);
+    Paints.Add(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    return true;
+  }
+};
+
 struct TArgs {
   int Cycles = 350000;
   int Every = 50000;
@@ -176,13 +189,17 @@ int main(int argc, char** argv) {
   window->show();
   TTickTimer ticks;
   window->Timer1->installEventFilter(&ticks);
+  TPaintTimer paints;
+  window->RtGraph2DPumpCurrent->installEventFilter(&paints);
+  window->RtGraph2DSensorVoltage->installEventFilter(&paints);
 
   std::printf("Time scale %g, tick %d ms, log file %s\n\n", args.Scale, window->Timer1->interval(),
               window->MemoLog->Store().FilePath().c_str());
   std::printf(
       "| Cycles | Wall | Cycles/s | RSS MB | RSS growth per row | Fds | Threads | Log lines | "
-      "Log MB | Present tick mean / p50 / p99 / max us | Other ticks mean / p99 / max us |\n"
-      "|---|---|---|---|---|---|---|---|---|---|---|\n");
+      "Log MB | Present tick mean / p50 / p99 / max us | Other ticks mean / p99 / max us | "
+      "Graph paints | Paint mean / max ms | Paint share |\n"
+      "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   std::fflush(stdout);
   const auto start = Clock::now();
   auto lastTime = start;
@@ -192,7 +209,8 @@ int main(int argc, char** argv) {
     const TProcFigures p = ReadProc();
     const auto now = Clock::now();
     const double wall = std::chrono::duration<double>(now - start).count();
-    const double rate = (n - lastCycles) / std::chrono::duration<double>(now - lastTime).count();
+    const double interval = std::chrono::duration<double>(now - lastTime).count();
+    const double rate = (n - lastCycles) / interval;
     const TLogStore& log = window->MemoLog->Store();
     char growth[32] = "";
     if (lastCycles > 0)
@@ -200,14 +218,20 @@ int main(int argc, char** argv) {
                     (p.RssKB - lastRss) * 1024.0 / static_cast<double>(n - lastCycles));
     std::printf(
         "| %d | %.0f s | %.0f | %.1f | %s | %d | %d | %lld | %.2f | %.0f / %.0f / %.0f / %.0f | "
-        "%.0f / %.0f / %.0f |\n",
+        "%.0f / %.0f / %.0f | %lld | %.1f / %.1f | %.0f %% |\n",
         n, wall, n == 1 ? 0.0 : rate, p.RssKB / 1024.0, growth, p.Fds, p.Threads,
         static_cast<long long>(log.Count()), log.MemoryBytes() / 1048576.0, ticks.Present.Mean(),
         ticks.Present.Quantile(0.5), ticks.Present.Quantile(0.99), ticks.Present.Max(),
-        ticks.Other.Mean(), ticks.Other.Quantile(0.99), ticks.Other.Max());
+        ticks.Other.Mean(), ticks.Other.Quantile(0.99), ticks.Other.Max(),
+        static_cast<long long>(paints.Paints.Count()), paints.Paints.Mean() / 1000,
+        paints.Paints.Max() / 1000,
+        interval > 0 ? 100 * paints.Paints.Mean() * static_cast<double>(paints.Paints.Count()) /
+                           1e6 / interval
+                     : 0.0);
     std::fflush(stdout);
     ticks.Present.Reset();
     ticks.Other.Reset();
+    paints.Paints.Reset();
     lastTime = now;
     lastCycles = n;
     lastRss = p.RssKB;

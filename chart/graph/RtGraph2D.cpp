@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "chart/data/RtVectors.h"
+#include "chart/graph/RtRepaintPacing.h"
 
 namespace {
 
@@ -163,6 +164,8 @@ TRtGraph2D::TRtGraph2D(QWidget* parent) : QWidget(parent) {
 
   FPollingTimer.setInterval(50);
   connect(&FPollingTimer, &QTimer::timeout, this, [this] { PollingStep(); });
+  FRepaintTimer.setSingleShot(true);
+  connect(&FRepaintTimer, &QTimer::timeout, this, [this] { update(); });
 }
 
 TRtGraph2D::~TRtGraph2D() {
@@ -183,7 +186,18 @@ TRtGraph2D::~TRtGraph2D() {
 void TRtGraph2D::Repaint() {
   if (FPainting) return;
   FBufferDirty = true;
-  update();
+  if (FRepaintTimer.isActive()) return;
+  const int wait =
+      FSincePaint.isValid() ? RtRepaintDelayMs(FLastPaintMs, FSincePaint.nsecsElapsed() / 1e6) : 0;
+  if (wait > 0)
+    FRepaintTimer.start(wait);
+  else
+    update();
+}
+
+void TRtGraph2D::NotePaintLength(double Ms) {
+  FLastPaintMs = Ms;
+  FSincePaint.start();
 }
 
 void TRtGraph2D::Invalidate() {
@@ -703,16 +717,24 @@ void TRtGraph2D::PaintContent(QPainter& P) {
 void TRtGraph2D::paintEvent(QPaintEvent*) {
   const qreal dpr = devicePixelRatioF();
   const QSize px = size() * dpr;
-  if (FBuffer.size() != px) {
+  const bool resized = FBuffer.size() != px;
+  if (resized) {
     FBuffer = QImage(px, QImage::Format_ARGB32_Premultiplied);
     FBuffer.setDevicePixelRatio(dpr);
     FBufferDirty = true;
+    FRepaintTimer.stop();
   }
-  if (FBufferDirty || NeedsLayout()) {
+  // While a held-back repaint is pending, other paints (a rubber band, an expose) show the
+  // picture as it is; the timer brings the new one.
+  if ((FBufferDirty || NeedsLayout()) && !FRepaintTimer.isActive()) {
+    QElapsedTimer t;
+    t.start();
     FBufferDirty = false;
     FBuffer.fill(Qt::transparent);
     QPainter bp(&FBuffer);
     PaintGr(bp);
+    bp.end();
+    NotePaintLength(t.nsecsElapsed() / 1e6);
   }
   QPainter p(this);
   p.drawImage(0, 0, FBuffer);

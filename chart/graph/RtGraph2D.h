@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDomElement>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
@@ -100,6 +101,10 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
   // One polling step (the timer's work).
   void PollingStep();
   QTimer* PollingTimer() { return &FPollingTimer; }
+  // Repaint pacing: the length of the last paint (taken by every paint of the picture; tests set
+  // it), and whether a repaint is being held back.
+  void NotePaintLength(double Ms);
+  bool RepaintHeldBack() const { return FRepaintTimer.isActive(); }
 
   // ---- settings
   TRtColor BackColor() const { return FBackColor; }
@@ -270,4 +275,8 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
 
   QImage FBuffer;
   bool FBufferDirty = true;
+  // Pacing of slow repaints (chart/graph/RtRepaintPacing.h).
+  QTimer FRepaintTimer;
+  double FLastPaintMs = 0;
+  QElapsedTimer FSincePaint;
 };

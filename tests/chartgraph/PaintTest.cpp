@@ -4,6 +4,7 @@
 #include <QDir>
 
 #include "GraphScene.h"
+#include "chart/graph/RtRepaintPacing.h"
 #include "chart/legend/RtLegend.h"
 #include "chart/undo/RtUndoStack.h"
 #include "tests/support/WaitUntil.h"
@@ -183,4 +184,48 @@ TEST(Graph2DPaint, ANewUndoStackReachesTheLegendsAlready) {
   TRtUndoStack undo;
   sc.g.SetUndoStack(&undo);
   EXPECT_EQ(legend.UndoStack(), &undo);
+}
+
+TEST(Graph2DPaint, RepaintPacingKeepsASlowGraphToAQuarterOfTheTime) {
+  EXPECT_EQ(RtRepaintDelayMs(0, 0), 0);
+  EXPECT_EQ(RtRepaintDelayMs(49.9, 0), 0);
+  EXPECT_EQ(RtRepaintDelayMs(50, 0), 150);
+  EXPECT_EQ(RtRepaintDelayMs(50, 149.5), 1);
+  EXPECT_EQ(RtRepaintDelayMs(50, 150), 0);
+  EXPECT_EQ(RtRepaintDelayMs(2000, 100), 5900);
+  EXPECT_EQ(RtRepaintDelayMs(std::nan(""), 0), 0);
+}
+
+// A graph whose last paint was slow holds its own repaints back; a picture, a resize and the
+// end of the wait still bring the new data.
+TEST(Graph2DPaint, ASlowGraphsRepaintIsHeldBackButNotLost) {
+  TGraphScene sc;
+  sc.g.show();
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return sc.s.LastPointsCount() == 101; }, 10000));
+  const QImage before = sc.g.grab().toImage();
+
+  sc.g.NotePaintLength(10);
+  sc.g.Invalidate();
+  EXPECT_FALSE(sc.g.RepaintHeldBack());
+
+  QCoreApplication::processEvents();
+  sc.g.NotePaintLength(400);
+  sc.y.SetStart(-100);  // the line moves up
+  sc.g.Invalidate();
+  EXPECT_TRUE(sc.g.RepaintHeldBack());
+  EXPECT_EQ(sc.g.grab().toImage(), before);  // an expose meanwhile shows the old picture
+  const QImage now = sc.g.RenderImage();
+  EXPECT_NE(now, before.copy(now.rect()));
+
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !sc.g.RepaintHeldBack(); }, 10000));
+  EXPECT_NE(sc.g.grab().toImage(), before);
+
+  sc.g.NotePaintLength(400);
+  sc.y.SetStart(0);
+  sc.g.Invalidate();
+  ASSERT_TRUE(sc.g.RepaintHeldBack());
+  sc.g.resize(610, 400);
+  const QImage resized = sc.g.grab().toImage();
+  EXPECT_FALSE(sc.g.RepaintHeldBack());
+  EXPECT_EQ(resized.size(), QSize(610, 400));
 }
