@@ -78,7 +78,7 @@ TCommandLineResult ParseCommandLine(const QStringList& arguments, const QString&
                           QStringLiteral("Save a PNG of a part of the window when it closes."),
                           QStringLiteral("NAME=FILE"));
   QCommandLineOption testHook(QStringLiteral("test-hook"), QStringLiteral("A test hook."),
-                              QStringLiteral("SPEC"));
+                              QStringLiteral("NAME=N"));
   for (QCommandLineOption* o : {&page, &set, &part, &testHook})
     o->setFlags(QCommandLineOption::HiddenFromHelp);
   p.addOptions({page, set, part, testHook});

@@ -17,20 +17,20 @@ namespace {
 
 }  // namespace
 
-bool ApplyTestHooks(const std::vector<std::string>& specs, TFormZenkar2& window,
+bool ApplyTestHooks(const std::vector<std::string>& hooksAsked, TFormZenkar2& window,
                     std::string& error) {
   TDataFileHooks hooks = DataFileHooks();
-  for (const std::string& spec : specs) {
-    const size_t eq = spec.find('=');
-    const std::string name = spec.substr(0, eq);
+  for (const std::string& hook : hooksAsked) {
+    const size_t eq = hook.find('=');
+    const std::string name = hook.substr(0, eq);
     int n = 0;
     try {
-      n = eq == std::string::npos ? 0 : std::stoi(spec.substr(eq + 1));
+      n = eq == std::string::npos ? 0 : std::stoi(hook.substr(eq + 1));
     } catch (...) {
       n = 0;
     }
     if (n < 1) {
-      error = "a whole number of 1 or more after '=' in '" + spec + "'";
+      error = "a whole number of 1 or more after '=' in '" + hook + "'";
       return false;
     }
     if (name == "autosave-every") {

@@ -1,4 +1,4 @@
-// Hidden test options (--test-hook SPEC, repeatable), for the tests that kill the program:
+// Hidden test options (--test-hook NAME=N, repeatable), for the tests that kill the program:
 //   autosave-every=N          autosave every N cycles instead of 100
 //   pause-in-autosave=K       stop for good in the K-th autosave of 2 rows or more, once its
 //                             first row is in the file
@@ -12,6 +12,6 @@
 
 class TFormZenkar2;
 
-// False with error for a spec it does not know.
-bool ApplyTestHooks(const std::vector<std::string>& specs, TFormZenkar2& window,
+// False with error for a hook it does not know.
+bool ApplyTestHooks(const std::vector<std::string>& hooksAsked, TFormZenkar2& window,
                     std::string& error);
