@@ -381,6 +381,7 @@ void TRtCustomDoubleVector::SetValue(int i, double x) {
   EnsureCount(static_cast<long long>(i) + 1);
   const double old = FArray[i];
   if (i <= FLastCount && old == x) return;
+  fBlockBounds.InvalidateFrom(i);
   bool recount = false;
   if (i < FLastCount) {
     const bool outlier = IsOutlier(i);
@@ -410,6 +411,14 @@ int TRtCustomDoubleVector::Add(double x) {
   return GetCount();
 }
 
+const TRtBlockBounds* TRtCustomDoubleVector::BlockBounds(int& Blocks) const {
+  const double* raw = RawData();
+  Blocks = 0;
+  if (!raw) return nullptr;
+  Blocks = fBlockBounds.Extend(raw, GetCount());
+  return &fBlockBounds;
+}
+
 void TRtCustomDoubleVector::RebuildOutlierSet() {
   fOutlierSet.Clear();
   for (int k = 0; k < FOutliers.Count(); ++k) fOutlierSet.Insert(FOutliers.GetValue(k));
@@ -430,6 +439,7 @@ int TRtCustomDoubleVector::Insert(int Idx, double x) {
     RebuildOutlierSet();
   }
   EnsureCount(static_cast<long long>(n) + 1);
+  fBlockBounds.InvalidateFrom(Idx);
   double* a = FArray.data();
   std::memmove(a + Idx + 1, a + Idx, static_cast<std::size_t>(n - Idx) * sizeof(double));
   for (int* e :
@@ -496,6 +506,7 @@ void TRtCustomDoubleVector::Delete(int Idx, bool WithLinkedMarkers) {
     }
     RebuildOutlierSet();
   }
+  fBlockBounds.InvalidateFrom(Idx);
   double* a = FArray.data();
   std::memmove(a + Idx, a + Idx + 1, static_cast<std::size_t>(FCount - Idx - 1) * sizeof(double));
   if (WithLinkedMarkers) {
@@ -518,6 +529,7 @@ void TRtCustomDoubleVector::Delete(int Idx, bool WithLinkedMarkers) {
 
 void TRtCustomDoubleVector::Clear(bool WithLinkedMarkers) {
   FCount = 0;
+  fBlockBounds.InvalidateFrom(0);
   FOutliers.Clear();
   fOutlierSet.Clear();
   FAnyOutliers = false;
@@ -579,6 +591,7 @@ template <typename T>
 void TRtDoubleVector::AppendRange(std::span<const T> Values) {
   if (!Values.empty()) {
     const int start = FCount;
+    fBlockBounds.InvalidateFrom(start);
     EnsureCount(static_cast<long long>(start) + static_cast<long long>(Values.size()));
     double* a = FArray.data() + start;
     for (std::size_t k = 0; k < Values.size(); ++k) a[k] = static_cast<double>(Values[k]);
@@ -606,6 +619,7 @@ void TRtDoubleVector::SetInternalArray(std::vector<double> Values) {
   if (Values.size() > static_cast<std::size_t>(INT_MAX))
     throw ERtRangeError(RtIndexOutOfRangeText(INT_MAX));
   FArray = std::move(Values);
+  fBlockBounds.InvalidateFrom(0);
   FCount = FCapacity = static_cast<int>(FArray.size());
   InvalidateStatistics();
 }
@@ -614,6 +628,7 @@ void TRtDoubleVector::AssignInternalArray(std::vector<double> Storage, int Count
   if (Storage.size() > static_cast<std::size_t>(INT_MAX))
     throw ERtRangeError(RtIndexOutOfRangeText(INT_MAX));
   FArray = std::move(Storage);
+  fBlockBounds.InvalidateFrom(0);
   FCapacity = static_cast<int>(FArray.size());
   FCount = std::clamp(Count, 0, FCapacity);
   InvalidateStatistics();

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "chart/data/RtBlockBounds.h"
 #include "chart/data/RtExceptions.h"
 #include "chart/io/RtComponentStream.h"
 #include "chart/io/RtPersistent.h"
@@ -316,6 +317,9 @@ class TRtCustomDoubleVector : public QObject {
   virtual bool IsChanged() const;
   // Storage for direct reading (Count() valid elements), or null when the vector has none.
   virtual const double* RawData() const { return FArray.data(); }
+  // Bounds of the whole 64-element blocks of RawData(), brought up to date; Blocks is how many
+  // there are. Null for a vector without raw storage.
+  const TRtBlockBounds* BlockBounds(int& Blocks) const;
 
   int Capacity() const { return FCapacity; }
   // Takes effect only when Value > Count and Value != Capacity; the storage becomes exactly Value.
@@ -382,6 +386,8 @@ class TRtCustomDoubleVector : public QObject {
   mutable bool FOnlyAscending = true;
   bool FAnyOutliers = false;
   TRtIntegerVector FOutliers;
+  // Every write below the count drops the blocks from its index on.
+  mutable TRtBlockBounds fBlockBounds;
 
  private:
   friend class IRtVectorListener;

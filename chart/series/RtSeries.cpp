@@ -51,21 +51,65 @@ struct TRawSource {
   }
 };
 
-// The same points from both raw arrays, mapped a block at a time ahead of the thinning.
+// Whether Map is monotone over values from Lo up, so that the pixels of a block's bounds bound
+// the pixels of its every value.
+bool MonotoneFrom(const TRtAxisMapping& m, double Lo) {
+  if (!std::isfinite(m.NormalizeConst) || m.NormalizeConst == 0 || !std::isfinite(m.Start))
+    return false;
+  if (m.kind == TRtAxisMapping::Linear) return true;
+  // Date-time spans are plain differences only while both ends are not negative.
+  return m.kind == TRtAxisMapping::DateTime && m.Start >= 0 && Lo >= 0;
+}
+
+// The same points from both raw arrays, mapped a window at a time ahead of the thinning, and
+// whole blocks of pairs passed over by their bounds where both mappings allow it.
 template <bool CheckOutliers>
 struct TBlockSource : TRawSource<CheckOutliers> {
-  static constexpr int kBlock = 512;
+  static constexpr int kWindow = TRtBlockBounds::kSize;
   int count = 0;
+  const TRtBlockBounds* xb = nullptr;
+  const TRtBlockBounds* yb = nullptr;
+  int blocks = 0;
   mutable int from = 0, n = 0;
-  mutable float bx[kBlock] = {}, by[kBlock] = {};
+  mutable float bx[kWindow] = {}, by[kWindow] = {};
+
+  TBlockSource(const TRawSource<CheckOutliers>& Raw, int Count) : TRawSource<CheckOutliers>(Raw) {
+    count = Count;
+    int nx = 0, ny = 0;
+    xb = this->xv->BlockBounds(nx);
+    yb = this->yv->BlockBounds(ny);
+    blocks = xb && yb ? std::min({nx, ny, Count >> TRtBlockBounds::kShift}) : 0;
+  }
   TRtPointF Point(int i) const {
     if (i < from || i >= from + n) {
-      from = i;
-      n = std::min(kBlock, count - i);
-      this->mx.MapMany(this->x + i, n, bx);
-      this->my.MapMany(this->y + i, n, by);
+      from = i & ~(TRtBlockBounds::kSize - 1);
+      n = std::min(kWindow, count - from);
+      this->mx.MapMany(this->x + from, n, bx);
+      this->my.MapMany(this->y + from, n, by);
     }
     return {bx[i - from], by[i - from]};
+  }
+  bool Inside(int b, TRtPointF P, bool Strict) const {
+    const double x0 = xb->Min(b), x1 = xb->Max(b), y0 = yb->Min(b), y1 = yb->Max(b);
+    if (!MonotoneFrom(this->mx, x0) || !MonotoneFrom(this->my, y0)) return false;
+    const float px[2] = {this->mx.Map(x0) - P.X, this->mx.Map(x1) - P.X};
+    const float py[2] = {this->my.Map(y0) - P.Y, this->my.Map(y1) - P.Y};
+    for (int k = 0; k < 2; ++k) {
+      const float dx = std::abs(px[k]), dy = std::abs(py[k]);
+      if (Strict ? !(dx < 1 && dy < 1) : !(dx <= 1 && dy <= 1)) return false;
+    }
+    return true;
+  }
+  int SkipInside(int i, int Last, TRtPointF P, bool Strict, TRtPointF& Q) const {
+    constexpr int kMask = TRtBlockBounds::kSize - 1;
+    if (((i + 1) & kMask) != 0) return i;
+    int b = (i + 1) >> TRtBlockBounds::kShift;
+    while (b < blocks && (b << TRtBlockBounds::kShift) + kMask <= Last && Inside(b, P, Strict)) ++b;
+    int k = (b << TRtBlockBounds::kShift) - 1;
+    if constexpr (CheckOutliers)
+      while (k > i && !this->Has(k)) --k;
+    if (k > i) Q = {this->mx.Map(this->x[k]), this->my.Map(this->y[k])};
+    return k;
   }
 };
 

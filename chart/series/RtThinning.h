@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <concepts>
 #include <vector>
 
 #include "chart/data/RtVectors.h"
@@ -36,6 +37,15 @@ inline int RtNextWithValues(const Src& s, int i, int Last) {
   return i;
 }
 
+// A source that can pass over whole blocks of pairs: SkipInside(i, Last, P, Strict, Q) returns
+// the largest k in i .. Last such that every pair with values in i+1 .. k lies within a pixel of P
+// in x and in y (closer than one pixel when Strict, at most one pixel otherwise), and sets Q to
+// the point of pair k when k > i. Returning i is always allowed.
+template <typename Src>
+concept RtSkipsBlocks = requires(const Src& s, TRtPointF p, TRtPointF& q) {
+  { s.SkipInside(0, 0, p, true, q) } -> std::same_as<int>;
+};
+
 // Line-only thinning between First and Last (both with values): keeps, per pixel column, the
 // entry point, the turning points of the values more than a pixel apart, and the exit point;
 // skips points within one pixel of the last kept point; always keeps Last.
@@ -48,6 +58,10 @@ void RtThinLine(const Src& s, int First, int Last, TRtPlotPoints& Out) {
     TRtPointF Q = s.Point(i);
     int qi = i;
     while (std::abs(Q.X - P.X) < 1 && std::abs(Q.Y - P.Y) < 1) {
+      if constexpr (RtSkipsBlocks<Src>) {
+        const int k = s.SkipInside(i, Last, P, true, Q);
+        if (k > i) i = qi = k;
+      }
       const int j = RtNextWithValues(s, i, Last);
       if (j > Last) break;
       i = qi = j;
@@ -85,6 +99,10 @@ void RtThinSymbols(const Src& s, int First, int Last, TRtPlotPoints& Out) {
     if (std::abs(Q.X - P.X) > 1 || std::abs(Q.Y - P.Y) > 1) {
       Out.Add(Q, i);
       P = Q;
+    }
+    if constexpr (RtSkipsBlocks<Src>) {
+      TRtPointF skipped;
+      i = s.SkipInside(i, Last, P, false, skipped);
     }
   }
 }

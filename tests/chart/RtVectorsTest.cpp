@@ -101,6 +101,63 @@ std::string ErrorText(const std::function<void()>& f) {
   return "no exception";
 }
 
+// After every kind of write the block bounds must be those of the values now stored: a stale
+// block would let the thinning pass over pairs that no longer lie where it thinks.
+TEST(RtDoubleVector, BlockBoundsFollowEveryWrite) {
+  TRtDoubleVector v;
+  auto expectCurrent = [&v](const char* step) {
+    int blocks = -1;
+    const TRtBlockBounds* b = v.BlockBounds(blocks);
+    ASSERT_NE(b, nullptr) << step;
+    ASSERT_EQ(blocks, v.Count() / TRtBlockBounds::kSize) << step;
+    for (int k = 0; k < blocks; ++k) {
+      double lo = v.GetValue(k * 64), hi = lo;
+      bool nan = false;
+      for (int j = k * 64; j < k * 64 + 64; ++j) {
+        const double d = v.GetValue(j);
+        nan |= std::isnan(d);
+        lo = std::min(lo, d);
+        hi = std::max(hi, d);
+      }
+      if (nan) {
+        EXPECT_EQ(b->Min(k), -std::numeric_limits<double>::infinity()) << step << k;
+        EXPECT_EQ(b->Max(k), std::numeric_limits<double>::infinity()) << step << k;
+      } else {
+        EXPECT_EQ(b->Min(k), lo) << step << k;
+        EXPECT_EQ(b->Max(k), hi) << step << k;
+      }
+    }
+  };
+  for (int i = 0; i < 1000; ++i) v.Add(std::sin(i * 0.1) * i);
+  expectCurrent("add");
+  v.SetValue(130, 1e6);
+  expectCurrent("set inside");
+  v.Insert(5, -1e6);
+  expectCurrent("insert");
+  v.Delete(5, false);
+  v.Delete(130, false);
+  expectCurrent("delete");
+  v.SetValue(700, std::numeric_limits<double>::quiet_NaN());
+  expectCurrent("nan");
+  v.Clear(false);
+  for (int i = 0; i < 300; ++i) v.Add(i);
+  expectCurrent("clear and refill");
+  const double more[] = {1e9, -1e9, 3};
+  v.AddRange(std::span<const double>(more));
+  v.SetValue(1000, 5);  // beyond the end: the gap reads as stored
+  expectCurrent("range and gap");
+  v.SetInternalArray(std::vector<double>(640, 2.5));
+  expectCurrent("internal array");
+  std::vector<double> storage(1000, -7.0);
+  storage[3] = 8;
+  v.AssignInternalArray(std::move(storage), 200);
+  expectCurrent("assigned storage");
+  TRtIndexer ix;
+  int blocks = -1;
+  EXPECT_EQ(ix.BlockBounds(blocks), nullptr);
+  EXPECT_EQ(blocks, 0);
+}
+
 }  // namespace
 
 // ---- statistics --------------------------------------------------------------------------------

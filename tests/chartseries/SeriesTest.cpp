@@ -8,7 +8,19 @@
 
 namespace {
 
-using RtSeriesTest = SeriesFixture;
+class RtSeriesTest : public SeriesFixture {
+ protected:
+  // Raw reads the raw arrays; Hooked reads every pair through identity value hooks, one at a time.
+  void BindRawAndHooked(TRtPointSeries& Raw, TRtPointSeries& Hooked, bool Symbols) {
+    for (TRtPointSeries* s : {&Raw, &Hooked}) {
+      s->PointSymbol()->SetVisible(Symbols);
+      Bind(*s, &vx, &vy);
+    }
+    auto same = [](TRtSeries*, const TRtTransformEventArgs& a) { return a.Value; };
+    Hooked.SetXValueTransformation(same);
+    Hooked.SetYValueTransformation(same);
+  }
+};
 
 TEST_F(RtSeriesTest, BindingAttachesToTheYAxisGraph) {
   TRtLineSeries s;
@@ -393,22 +405,68 @@ TEST_F(RtSeriesTest, BlockMappedPointsEqualThePairByPairOnes) {
     vx.Add(-30 + i * 0.013);
     vy.Add(std::sin(i / 300.0) * 5 + noise(r));
   }
-  auto same = [](TRtSeries*, const TRtTransformEventArgs& a) { return a.Value; };
   for (int mode = 0; mode < 3; ++mode) {
     x.SetScaling(mode == 2 ? TRtAxisScaling::DateTime : TRtAxisScaling::Normal);
     y.SetTwisted(mode == 1);
     for (bool symbols : {false, true}) {
       TRtPointSeries raw, hooked;
-      for (TRtPointSeries* s : {&raw, &hooked}) {
-        s->PointSymbol()->SetVisible(symbols);
-        Bind(*s, &vx, &vy);
-      }
-      hooked.SetXValueTransformation(same);
-      hooked.SetYValueTransformation(same);
+      BindRawAndHooked(raw, hooked, symbols);
       Update();
       ASSERT_GT(raw.PointCount(), 100) << mode << symbols;
       EXPECT_EQ(raw.Points(), hooked.Points()) << mode << symbols;
       EXPECT_EQ(raw.PointIndex(), hooked.PointIndex()) << mode << symbols;
+    }
+  }
+}
+
+// Dense data passes over whole blocks of pairs that stay within a pixel of the last point; the
+// points must still equal the pair-by-pair ones: flat and slowly noisy stretches, steps, spikes,
+// NaN and infinite values, outliers, values clamped far outside a fixed range, dates before
+// 1899 (where no block may be passed over), and rows appended after a first thinning.
+TEST_F(RtSeriesTest, PassingOverBlocksKeepsEveryPoint) {
+  std::mt19937 r(11);
+  std::uniform_real_distribution<double> tiny(-1e-4, 1e-4);
+  auto yAt = [&](int i) {
+    if (i % 50000 < 20000) return 2.0;
+    if (i % 50000 < 21000) return 2.0 + tiny(r) * 1e5;
+    if (i == 33333) return std::numeric_limits<double>::quiet_NaN();
+    if (i == 34567) return std::numeric_limits<double>::infinity();
+    if (i % 7919 == 0) return 40.0;
+    return std::sin(i / 9000.0) + tiny(r);
+  };
+  for (int mode = 0; mode < 5; ++mode) {
+    const double x0 = mode == 3 ? -20.0 : 46000.0;
+    x.SetScaling(mode >= 2 ? TRtAxisScaling::DateTime : TRtAxisScaling::Normal);
+    y.SetTwisted(mode == 1);
+    const bool clamp = mode == 4;
+    y.SetStartEnd(clamp ? TRtAxisEnd::Fixed : TRtAxisEnd::AutoRange);
+    y.SetStopEnd(clamp ? TRtAxisEnd::Fixed : TRtAxisEnd::AutoRange);
+    if (clamp) {
+      y.SetStart(-0.2);
+      y.SetStop(0.2);
+    }
+    for (bool symbols : {false, true}) {
+      vx.Clear(false);
+      vy.Clear(false);
+      for (int i = 0; i < 120000; ++i) {
+        vx.Add(x0 + i / 86400.0);
+        vy.Add(yAt(i));
+      }
+      for (int k : {100, 101, 5000, 64 * 300 + 63}) vy.AddOutlier(k);
+      TRtPointSeries raw, hooked;
+      BindRawAndHooked(raw, hooked, symbols);
+      Update();
+      ASSERT_GT(raw.PointCount(), 50) << mode << symbols;
+      EXPECT_EQ(raw.Points(), hooked.Points()) << mode << symbols;
+      EXPECT_EQ(raw.PointIndex(), hooked.PointIndex()) << mode << symbols;
+      for (int i = 120000; i < 130000; ++i) {
+        vx.Add(x0 + i / 86400.0);
+        vy.Add(yAt(i));
+        if (i % 2500 == 0) Update();
+      }
+      Update();
+      EXPECT_EQ(raw.Points(), hooked.Points()) << "appended " << mode << symbols;
+      EXPECT_EQ(raw.PointIndex(), hooked.PointIndex()) << "appended " << mode << symbols;
     }
   }
 }
