@@ -287,7 +287,8 @@ void TRtAxis::RangeModified() {
   FRedoRange = true;
   for (IRtAxisSeries* s : FRelatedSeries)
     if (s->SeriesVisible() && s->CheckClippedFunction()) break;
-  Repaint();
+  // The next paint ranges again; it lays out and paints everything only when the ends change.
+  if (fGraph) fGraph->SeriesPointsChanged();
 }
 
 void TRtAxis::GetNewRanges() {
@@ -353,9 +354,14 @@ void TRtAxis::GetNewRanges() {
     FLastStart = lo;
     FLastStop = hi;
   }
+  // The same ends with all values inside, before and after: the layout stands (a tick that adds
+  // a row inside the rounded range then repaints only its new points).
+  const bool inside = FValuesStart >= lo && FValuesStop <= hi;
+  const bool same = inside && fValuesWereInside && lo == FStart && hi == FStop;
+  fValuesWereInside = inside;
   FStart = lo;
   FStop = hi;
-  Modified();
+  if (!same) Modified();
   FRedoRange = false;
 }
 

@@ -501,6 +501,8 @@ class TRtAxis : public QObject, public IRtPersistent {
   bool FRedoRange = false;
   bool FRecalculate = true;
   bool FValuesRounded = false;
+  // All values lay within the ends at the last ranging.
+  bool fValuesWereInside = false;
   bool fDestroying = false;
 
   TRtAxisScaling FScaling = TRtAxisScaling::Normal;

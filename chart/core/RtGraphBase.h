@@ -41,6 +41,7 @@
 #include <vector>
 
 class QPainter;
+class QRegion;
 class TRtAxis;
 class TRtSeries;
 class TRtUndoStack;
@@ -123,6 +124,12 @@ class TRtGraphBase {
   virtual void SeriesModified() = 0;
   // Every legend attached to the graph must rebuild its entries.
   virtual void LegendsModified() = 0;
+  // A series' pixel points changed (pairs appended, a function computed again) with no other
+  // change: a graph that can repaints only what the series report (TRtSeries::TakeDamage).
+  virtual void SeriesPointsChanged() { Invalidate(); }
+  // A free-floating legend's picture or place changed: a graph that can repaints only its old
+  // and new bounds.
+  virtual void LegendChanged() { Invalidate(); }
   // Lays out all axes (TRtAxis::Calculate of an axis on this graph comes here). Brackets its work
   // with TRtAxis::SetCalculationRunning(true / false).
   virtual void CalculateAxes() = 0;
@@ -155,6 +162,9 @@ class TRtGraphBase {
   virtual TRtSmoothingMode SmoothingMode() const { return TRtSmoothingMode::HighQuality; }
   // Client size of the graph in pixels.
   virtual QSize ClientSize() const { return DrawingArea().toAlignedRect().size(); }
+  // While only part of the picture is painted again, that part (client pixels): series leave
+  // out what lies wholly outside it, and clips they set are narrowed to it. Null otherwise.
+  virtual const QRegion* RepaintRegion() const { return nullptr; }
 
   // ---- membership, kept here
   // Series drawn in this graph (the graph keeps them sorted by layer).

@@ -186,6 +186,16 @@ TRtGraph2D::~TRtGraph2D() {
 void TRtGraph2D::Repaint() {
   if (FPainting) return;
   FBufferDirty = true;
+  SchedulePaint();
+}
+
+void TRtGraph2D::RepaintPart() {
+  if (FPainting) return;
+  FPartPending = true;
+  SchedulePaint();
+}
+
+void TRtGraph2D::SchedulePaint() {
   if (FRepaintTimer.isActive()) return;
   const int wait =
       FSincePaint.isValid() ? RtRepaintDelayMs(FLastPaintMs, FSincePaint.nsecsElapsed() / 1e6) : 0;
@@ -218,6 +228,16 @@ void TRtGraph2D::Modified() {
 void TRtGraph2D::SeriesModified() {
   for (TRtSeries* s : RelatedSeries()) s->PointsModified();
   if (!FPanDragging) Repaint();
+}
+
+void TRtGraph2D::SeriesPointsChanged() {
+  RepaintPart();
+}
+
+void TRtGraph2D::LegendChanged() {
+  if (FPainting) return;
+  FLegendsChanged = true;
+  RepaintPart();
 }
 
 void TRtGraph2D::LegendsModified() {
@@ -607,6 +627,7 @@ void TRtGraph2D::ClipToVisibleData(QPainter& P) const {
     }
   }
   P.setClipRect(r);
+  if (FRepaintRegion) P.setClipRegion(*FRepaintRegion, Qt::IntersectClip);
 }
 
 void TRtGraph2D::PaintGrid(QPainter& P) {
@@ -714,6 +735,47 @@ void TRtGraph2D::PaintContent(QPainter& P) {
   }
 }
 
+std::vector<double> TRtGraph2D::FrameKey() const {
+  const QRectF& d = FDrawingArea;
+  std::vector<double> k{double(width()),
+                        double(height()),
+                        d.x(),
+                        d.y(),
+                        d.width(),
+                        d.height(),
+                        double(FDoHScrollBar),
+                        double(FDoVScrollBar),
+                        double(Axes().size())};
+  for (TRtAxis* a : Axes()) {
+    const TRtAxisMapping m = a->Mapping();
+    k.insert(k.end(),
+             {double(a->Visible()), double(a->Left()), double(a->Top()), double(m.kind), m.Start,
+              m.NormalizeConst, m.LogStart, double(m.Base), double(m.Length), double(m.Forward),
+              double(a->IsClipped()), double(a->ValuesStart() < a->Start()),
+              double(a->ValuesStop() > a->Stop()), double(a->Ticks().Count())});
+    for (int i = 0; i < a->Ticks().Count(); ++i) k.push_back(a->Ticks().GetValue(i));
+  }
+  return k;
+}
+
+bool TRtGraph2D::CollectPart(QRegion& Part) {
+  if (FOnce || Updating() || !PrimaryXAxis() || !PrimaryYAxis() || FFrameKey.empty()) return false;
+  PollSeries();
+  if (NeedsLayout() || FrameKey() != FFrameKey) return false;
+  for (TRtSeries* s : RelatedSeries())
+    if (!s->TakeDamage(Part)) return false;
+  if (FLegendsChanged) {
+    for (const QRect& r : FLegendRects) Part += r;
+    for (IRtGraphLegend* l : RelatedLegends()) {
+      if (!l->LegendVisible()) continue;
+      l->PreparePaint();
+      Part += l->LegendBounds();
+    }
+  }
+  Part &= QRect(QPoint(0, 0), size());
+  return true;
+}
+
 void TRtGraph2D::paintEvent(QPaintEvent*) {
   const qreal dpr = devicePixelRatioF();
   const QSize px = size() * dpr;
@@ -726,14 +788,44 @@ void TRtGraph2D::paintEvent(QPaintEvent*) {
   }
   // While a held-back repaint is pending, other paints (a rubber band, an expose) show the
   // picture as it is; the timer brings the new one.
-  if ((FBufferDirty || NeedsLayout()) && !FRepaintTimer.isActive()) {
+  const bool whole = FBufferDirty || NeedsLayout();
+  if ((whole || FPartPending) && !FRepaintTimer.isActive()) {
     QElapsedTimer t;
     t.start();
     FBufferDirty = false;
-    FBuffer.fill(Qt::transparent);
+    const bool wasPainting = FPainting;
+    FPainting = true;
+    QRegion part;
+    const bool inPart = !whole && CollectPart(part);
+    FPainting = wasPainting;
+    if (!inPart) FBuffer.fill(Qt::transparent);
     QPainter bp(&FBuffer);
-    PaintGr(bp);
+    if (inPart) {
+      // Only what changed: cleared, then everything painted as in a whole paint but clipped to
+      // it, with series leaving out pieces and symbols outside it.
+      if (!part.isEmpty()) {
+        bp.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : part) bp.fillRect(r, Qt::transparent);
+        bp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        bp.setClipRegion(part);
+        FPainting = true;
+        FRepaintRegion = &part;
+        PaintContent(bp);
+        FRepaintRegion = nullptr;
+        FPainting = wasPainting;
+      }
+      ++FPartPaints;
+    } else {
+      PaintGr(bp);
+      FFrameKey = FrameKey();
+      for (TRtSeries* s : RelatedSeries()) s->ClearDamage();
+      ++FWholePaints;
+    }
     bp.end();
+    FPartPending = FLegendsChanged = false;
+    FLegendRects.clear();
+    for (IRtGraphLegend* l : RelatedLegends())
+      if (l->LegendVisible()) FLegendRects.push_back(l->LegendBounds());
     NotePaintLength(t.nsecsElapsed() / 1e6);
   }
   QPainter p(this);

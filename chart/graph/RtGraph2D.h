@@ -76,6 +76,9 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
   void Invalidate() override;
   void SeriesModified() override;
   void LegendsModified() override;
+  void SeriesPointsChanged() override;
+  void LegendChanged() override;
+  const QRegion* RepaintRegion() const override { return FRepaintRegion; }
   void CalculateAxes() override;
   void ZoomReset() override;
   bool Updating() const override { return FUpdateCount > 0; }
@@ -105,6 +108,11 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
   // it), and whether a repaint is being held back.
   void NotePaintLength(double Ms);
   bool RepaintHeldBack() const { return FRepaintTimer.isActive(); }
+  // The picture as last painted (the back buffer), and the paints of it so far: whole, and of
+  // only the part that changed.
+  const QImage& Picture() const { return FBuffer; }
+  int WholePaints() const { return FWholePaints; }
+  int PartPaints() const { return FPartPaints; }
 
   // ---- settings
   TRtColor BackColor() const { return FBackColor; }
@@ -214,7 +222,15 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
 
  private:
   void Repaint();
+  void RepaintPart();
+  void SchedulePaint();
   bool NeedsLayout() const;
+  // What the picture's layout depends on (size, data area, axis mappings and ticks, clipping):
+  // a part repaint needs it unchanged since the last whole paint.
+  std::vector<double> FrameKey() const;
+  // Collects what changed since the last paint of the picture; false when the whole picture
+  // must be painted. Leaves the picture alone.
+  bool CollectPart(QRegion& Part);
   void StyleChanged();
   void TestPrimaryAxis();
   void PollSeries();
@@ -275,6 +291,12 @@ class TRtGraph2D : public QWidget, public TRtGraphBase {
 
   QImage FBuffer;
   bool FBufferDirty = true;
+  // Only series points or legends changed since the picture was painted.
+  bool FPartPending = false, FLegendsChanged = false;
+  const QRegion* FRepaintRegion = nullptr;
+  std::vector<double> FFrameKey;
+  std::vector<QRect> FLegendRects;
+  int FWholePaints = 0, FPartPaints = 0;
   // Pacing of slow repaints (chart/graph/RtRepaintPacing.h).
   QTimer FRepaintTimer;
   double FLastPaintMs = 0;

@@ -69,7 +69,7 @@ void TRtCustomLegend::Record(const char* Comment, const char* PropName) {
 }
 
 void TRtCustomLegend::Repaint() {
-  if (FGraph) FGraph->Invalidate();
+  if (FGraph) FGraph->LegendChanged();
 }
 
 void TRtCustomLegend::Modified() {

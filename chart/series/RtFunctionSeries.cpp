@@ -407,6 +407,7 @@ void TRtFunctionSeries::Calculate() {
     FRecalculatePoints = true;
   } catch (const std::exception& e) {
     FLastPointsCount = FCount;
+    NoteDamage(0);
     FPoints.clear();
     FPointIndex.clear();
     FPointCount = 0;
@@ -416,7 +417,7 @@ void TRtFunctionSeries::Calculate() {
     OnCalculationError(this, e);
   }
   FLastCount = FCount;
-  Invalidate();
+  if (FGraph) FGraph->SeriesPointsChanged();
 }
 
 void TRtFunctionSeries::CalculateFunction() {
@@ -456,6 +457,7 @@ std::vector<double> TRtFunctionSeries::PlotXs() const {
 }
 
 void TRtFunctionSeries::CalculatePoints() {
+  NoteDamage(0);
   FPoints.clear();
   FPointIndex.clear();
   FPointCount = 0;
@@ -468,6 +470,7 @@ void TRtFunctionSeries::CalculatePoints() {
   }
   FLastPointsCount = FCount;
   FRecalculatePoints = false;
+  NoteDamage(0);
   CloseAreaPolygon();
 }
 
@@ -480,6 +483,7 @@ void TRtFunctionSeries::PaintGr(QPainter& P) {
   if (FClipYValues && FGraph) {
     P.save();
     P.setClipRect(FGraph->DrawingArea());
+    if (const QRegion* part = FGraph->RepaintRegion()) P.setClipRegion(*part, Qt::IntersectClip);
     TRtSeries::PaintGr(P);
     P.restore();
     return;

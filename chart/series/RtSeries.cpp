@@ -130,8 +130,8 @@ QPolygonF ToPolygon(const std::vector<TRtPointF>& pts, std::size_t from, std::si
 
 }  // namespace
 
-void RtDrawPolyline(QPainter& P, const QPolygonF& Poly) {
-  constexpr int kPiece = 32;
+void RtDrawPolyline(QPainter& P, const QPolygonF& Poly, const QRegion* Cull, qreal Margin) {
+  constexpr int kPiece = RtPolylinePiece;
   const QPen& pen = P.pen();
   const int n = int(Poly.size());
   if (n <= 2 * kPiece || pen.widthF() <= 1 || pen.style() != Qt::SolidLine) {
@@ -141,6 +141,19 @@ void RtDrawPolyline(QPainter& P, const QPolygonF& Poly) {
   // Each piece starts one segment early so that the joint at its first point is drawn.
   for (int s = 0; s < n - 1; s += kPiece) {
     const int from = std::max(s - 1, 0), to = std::min(s + kPiece, n - 1);
+    if (Cull) {
+      const QPointF* q = Poly.constData() + from;
+      qreal x0 = q->x(), x1 = x0, y0 = q->y(), y1 = y0;
+      for (int k = 1; k <= to - from; ++k) {
+        x0 = std::min(x0, q[k].x());
+        x1 = std::max(x1, q[k].x());
+        y0 = std::min(y0, q[k].y());
+        y1 = std::max(y1, q[k].y());
+      }
+      const QRectF box =
+          QRectF(x0, y0, x1 - x0, y1 - y0).adjusted(-Margin, -Margin, Margin, Margin);
+      if (!Cull->intersects(box.toAlignedRect())) continue;
+    }
     P.drawPolyline(Poly.constData() + from, to - from + 1);
   }
 }
@@ -453,6 +466,10 @@ void TRtSeries::Invalidate() {
   if (FGraph) FGraph->Invalidate();
 }
 
+void TRtSeries::ValueAppended() {
+  if (FGraph) FGraph->SeriesPointsChanged();
+}
+
 // ---- queries
 
 bool TRtSeries::SeriesVisible() const {
@@ -597,7 +614,8 @@ void TRtSeries::Calculate() {
   CollectRange(false, lo, hi);
   StoreRange(false, lo, hi);
   FRecalculatePoints = true;
-  Invalidate();
+  // New pairs: their points; a change of range lays out and repaints everything at the paint.
+  if (FGraph) FGraph->SeriesPointsChanged();
   FLastCount = FCount;
 }
 
@@ -643,6 +661,7 @@ void TRtSeries::CalculatePoints() {
   fCalculatingPoints = true;
   const bool line = !SymbolsVisible();
   if (FLastPointsCount == 0 || line != fLinePoints) {
+    NoteDamage(0);
     FPoints.clear();
     FPointIndex.clear();
     FPointCount = 0;
@@ -655,6 +674,8 @@ void TRtSeries::CalculatePoints() {
     int first, last;
     if (SymbolsVisible()) {
       if (GetVisibleRange(FLastPointsCount, first, last)) {
+        const int keep = FPointCount;
+        NoteDamage(keep);
         std::size_t skip = 0;
         if (FPointCount > 0) {
           pts.Add(FPoints[std::size_t(FPointCount - 1)], FPointIndex[std::size_t(FPointCount - 1)]);
@@ -662,6 +683,7 @@ void TRtSeries::CalculatePoints() {
         }
         WithSource([&](const auto& src) { RtThinSymbols(src, first, last, pts); });
         StorePoints(pts, skip);
+        NoteDamage(keep);
       }
     } else if (GetVisibleRange(0, first, last)) {
       // Appended pairs: the points found before the old end stay; thinning resumes at the last
@@ -675,9 +697,11 @@ void TRtSeries::CalculatePoints() {
           from = FPointIndex[std::size_t(k)];
         }
       }
+      NoteDamage(keep);
       FPointCount = keep;
       WithSource([&](const auto& src) { RtThinLine(src, from, last, pts); });
       StorePoints(pts, 0);
+      NoteDamage(keep);
       fLineFirst = first;
       fLineLast = last;
     }
@@ -686,6 +710,59 @@ void TRtSeries::CalculatePoints() {
   FRecalculatePoints = false;
   CloseAreaPolygon();
   fCalculatingPoints = false;
+}
+
+void TRtSeries::NoteDamage(int From) {
+  // The piece of a wide line that holds the segment ending at From starts one point before its
+  // first segment; a line short enough to be drawn in one goes as a whole.
+  int from = From > 0 ? std::max(0, (From - 1) / RtPolylinePiece * RtPolylinePiece - 1) : 0;
+  if (FPointCount <= 2 * RtPolylinePiece + 1) from = 0;
+  for (int k = from; k < FPointCount; ++k) {
+    const TRtPointF p = FPoints[std::size_t(k)];
+    if (!fDamaged) {
+      fDamaged = true;
+      fDamageX0 = fDamageX1 = p.X;
+      fDamageY0 = fDamageY1 = p.Y;
+      continue;
+    }
+    fDamageX0 = std::min(fDamageX0, p.X);
+    fDamageX1 = std::max(fDamageX1, p.X);
+    fDamageY0 = std::min(fDamageY0, p.Y);
+    fDamageY1 = std::max(fDamageY1, p.Y);
+  }
+}
+
+qreal TRtSeries::DamageMargin() const {
+  qreal reach = std::max<qreal>(FPen.widthF(), 1);
+  if (SymbolsVisible()) {
+    const qreal border = std::max<qreal>(FSymbolPen.widthF(), 1);
+    reach = std::max<qreal>(reach, FPointSymbolSettings->Size() + 2 * border);
+  }
+  // Half the reach either side, antialiased edges and rounding.
+  return reach / 2 + 3;
+}
+
+bool TRtSeries::TakeDamage(QRegion& Region) {
+  if (!FXAxis || !FYAxis || !FGraph || !SeriesVisible()) {
+    fDamaged = false;
+    return true;
+  }
+  const bool translucentSymbols = SymbolsVisible() &&
+                                  RtAlpha(FPointSymbolSettings->FillColor()) != 255 &&
+                                  RtSymbolIsFilled(FPointSymbolSettings->PointSymbol());
+  if (FAreaSettings->Visible() || FDrawBandTo || OnGetPen || OnGetBrush || OnGetPointSymbol ||
+      translucentSymbols)
+    return false;
+  if (FRecalculatePoints) CalculatePoints();
+  if (fDamaged) {
+    const qreal m = DamageMargin();
+    const QRectF box(fDamageX0, fDamageY0, fDamageX1 - fDamageX0, fDamageY1 - fDamageY0);
+    // Points pushed far out (clamped) could make the box absurd; the client area bounds it.
+    const QRect client(QPoint(-8, -8), FGraph->ClientSize() + QSize(16, 16));
+    Region += box.adjusted(-m, -m, m, m).toAlignedRect().intersected(client);
+    fDamaged = false;
+  }
+  return true;
 }
 
 void TRtSeries::CloseAreaPolygon() {
@@ -789,7 +866,8 @@ void TRtSeries::PaintGr(QPainter& P) {
         }
       } else {
         P.setPen(FPen);
-        RtDrawPolyline(P, ToPolygon(FPoints, 0, std::size_t(FPointCount)));
+        RtDrawPolyline(P, ToPolygon(FPoints, 0, std::size_t(FPointCount)), FGraph->RepaintRegion(),
+                       DamageMargin());
       }
     }
   }
@@ -819,9 +897,13 @@ void TRtSeries::DrawSymbols(QPainter& P) {
     return;
   }
   if (!s->Visible()) return;
-  for (int k = 0; k < FPointCount; ++k)
-    RtDrawPointSymbol(P, s->PointSymbol(), FPoints[std::size_t(k)].X, FPoints[std::size_t(k)].Y,
-                      s->Size(), FSymbolPen, FSymbolBrush);
+  const QRegion* cull = FGraph ? FGraph->RepaintRegion() : nullptr;
+  const qreal m = cull ? DamageMargin() : 0;
+  for (int k = 0; k < FPointCount; ++k) {
+    const TRtPointF p = FPoints[std::size_t(k)];
+    if (cull && !cull->intersects(QRectF(p.X - m, p.Y - m, 2 * m, 2 * m).toAlignedRect())) continue;
+    RtDrawPointSymbol(P, s->PointSymbol(), p.X, p.Y, s->Size(), FSymbolPen, FSymbolBrush);
+  }
 }
 
 void TRtSeries::DrawListItem(QPainter& P, const QRectF& R, int Style) {

@@ -22,9 +22,13 @@
 class TRtSeries;
 class TRtLineSeries;
 
-// Draws a polyline; a wide solid pen strokes a long one in short pieces, which the raster
-// engine strokes many times faster than one long wide polyline.
-void RtDrawPolyline(QPainter& P, const QPolygonF& Poly);
+// Draws a polyline; a wide solid pen strokes a long one in pieces of RtPolylinePiece segments,
+// which the raster engine strokes many times faster than one long wide polyline. With Cull,
+// pieces whose points lie farther than Margin outside it are left out (the rest of the picture
+// is the same: every piece is drawn as it would be in the whole line).
+inline constexpr int RtPolylinePiece = 32;
+void RtDrawPolyline(QPainter& P, const QPolygonF& Poly, const QRegion* Cull = nullptr,
+                    qreal Margin = 0);
 
 struct TRtTransformEventArgs {
   double Value = 0;
@@ -155,7 +159,7 @@ class TRtSeries : public QObject,
   void SetLastCount(int Value) override;
   void PointsModified() override;
   // Keeps the points: the next update thins only from the last final point on.
-  void ValueAppended() override { Invalidate(); }
+  void ValueAppended() override;
   void RangesModified() override;
   void VectorDestroyed(TRtCustomDoubleVector* Vector) override;
   void Invalidate();
@@ -170,6 +174,11 @@ class TRtSeries : public QObject,
   virtual void TestVisbleChanged();
   virtual void PaintGr(QPainter& P);
   void DrawSymbols(QPainter& P);
+  // Repainting part of the graph: brings the points up to date and adds to Region the client
+  // pixels that changed since the last TakeDamage or ClearDamage. False when this series cannot
+  // tell (areas, bands, drawing hooks, translucent symbols): the graph then paints everything.
+  bool TakeDamage(QRegion& Region);
+  void ClearDamage() { fDamaged = false; }
   // Legend sample (style 0 area, 1 area and line, 2 / 3 halves of a merged entry).
   virtual void DrawListItem(QPainter& P, const QRectF& R, int Style);
   virtual void DrawListItem(QPainter& P, const QRectF& R);
@@ -245,6 +254,11 @@ class TRtSeries : public QObject,
   void CloseAreaPolygon();
   // Appends Pts (from Skip on) to the plotted points.
   void StorePoints(const TRtPlotPoints& Pts, std::size_t Skip);
+  // Widens the damage by the points from index From on, and by the whole polyline piece that
+  // draws the segment ending at From.
+  void NoteDamage(int From);
+  // Pixels around a point that its line and symbol may touch.
+  qreal DamageMargin() const;
   // The first steps of an update: false when a vector or axis is missing, nothing is new, or
   // too few pairs exist; sets FCount.
   bool NeedsCalculation();
@@ -300,6 +314,9 @@ class TRtSeries : public QObject,
   // The last line-only thinning: its visible pair range (-1: none).
   bool fLinePoints = false;
   int fLineFirst = -1, fLineLast = -1;
+  // Bounds of the points changed since the last TakeDamage / ClearDamage.
+  bool fDamaged = false;
+  float fDamageX0 = 0, fDamageY0 = 0, fDamageX1 = 0, fDamageY1 = 0;
 
  private:
   void SetData(bool X, TRtCustomDoubleVector* v);

@@ -8,11 +8,14 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <memory>
+#include <random>
 
 #include "app/MessageBox.h"
 #include "app/frmZenkar2.h"
 #include "chart/graph/RtGraph2D.h"
+#include "chart/legend/RtLegend.h"
 #include "chart/series/RtFunctionSeries.h"
 #include "platform/FormatSettings.h"
 
@@ -220,6 +223,56 @@ TEST_F(GraphPropertiesTest, ScrollBarsOnlyWhereDataLieOutside) {
   const double t0 = w_->RtDoubleVectorTime->GetValue(0);
   x->ZoomIn(t0 + 5 / 86400.0, t0 + 10 / 86400.0);
   EXPECT_TRUE(x->IsClipped());
+}
+
+// Between whole paints a tick repaints only what it changed (new points, the regression line,
+// the rate caption in the legend); every such picture must equal a whole paint of the same
+// state, pixel for pixel: noisy rows, failed polls (zero rows), a set-point step and a legend
+// moved by hand, with every extra curve on.
+TEST_F(GraphPropertiesTest, PartRepaintsLeaveTheSamePictureAsWholePaints) {
+  const TGraphObjects& g = w_->Graphs;
+  for (QCheckBox* c : {w_->CheckBoxRateOfChange, w_->CheckBoxPumpVoltageShow,
+                       w_->CheckBoxCellTemperatureShow, w_->CheckBoxTargetSetpoint})
+    c->setChecked(true);
+  TRtGraph2D* graphs[] = {w_->RtGraph2DPumpCurrent, w_->RtGraph2DSensorVoltage};
+  for (TRtGraph2D* gr : graphs) gr->resize(900, 360);
+  std::mt19937 r(5);
+  std::normal_distribution<double> noise(0, 1);
+  double t = Now() - 1.0 / 24;
+  auto addRow = [&](int i) {
+    const bool failed = i % 37 == 0;
+    t += 1 / 86400.0;
+    w_->RtDoubleVectorTime->Add(t);
+    w_->RtDoubleVectorSeconds->Add(i);
+    w_->RtDoubleVectorSensorVoltage->Add(
+        failed ? 0 : 0.45 + 0.05 * std::sin(i / 40.0) + 0.002 * noise(r));
+    w_->RtDoubleVectorPumpVoltage->Add(failed ? 0
+                                              : 1.2 + 0.2 * std::sin(i / 50.0) + 0.003 * noise(r));
+    w_->RtDoubleVectorPumpCurrent->Add(
+        failed ? 0 : 0.002 + 0.0008 * std::sin(i / 30.0) + 0.00001 * noise(r));
+    w_->RtDoubleVectorTemperature->Add(700 + 5 * std::sin(i / 90.0) + 0.05 * noise(r));
+    w_->RtDoubleVectorSetpoint->Add(i < 500 ? 0.45 : 0.47);
+  };
+  int i = 0;
+  for (; i < 400; ++i) addRow(i);
+  w_->GraphProperties();
+  for (TRtGraph2D* gr : graphs) gr->grab();
+  int parts = 0, paints = 0;
+  for (; i < 700; ++i) {
+    addRow(i);
+    if (i == 600) g.Legend2->SetLeft(g.Legend2->Left() + 37);
+    w_->GraphProperties();
+    for (TRtGraph2D* gr : graphs) {
+      const int before = gr->PartPaints();
+      if (i % 2) gr->PollingStep();  // the polling timer's step between ticks
+      gr->grab();
+      parts += gr->PartPaints() - before;
+      ++paints;
+      ASSERT_EQ(gr->Picture(), gr->RenderImage()) << gr->objectName().toStdString() << " " << i;
+    }
+  }
+  // Most paints took the part path (an axis growing past its rounded end paints everything).
+  EXPECT_GT(parts, paints * 3 / 4);
 }
 
 }  // namespace
