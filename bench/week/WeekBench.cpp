@@ -198,13 +198,14 @@ int main(int argc, char** argv) {
   std::printf(
       "| Cycles | Wall | Cycles/s | RSS MB | RSS growth per row | Fds | Threads | Log lines | "
       "Log MB | Present tick mean / p50 / p99 / max us | Other ticks mean / p99 / max us | "
-      "Graph paints | Paint mean / max ms | Paint share |\n"
-      "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+      "Graph paints | Whole / part | Paint mean / max ms | Paint share |\n"
+      "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   std::fflush(stdout);
   const auto start = Clock::now();
   auto lastTime = start;
   int lastCycles = 0;
   long lastRss = 0;
+  int lastWhole = 0, lastPart = 0;
   auto row = [&](int n) {
     const TProcFigures p = ReadProc();
     const auto now = Clock::now();
@@ -212,18 +213,23 @@ int main(int argc, char** argv) {
     const double interval = std::chrono::duration<double>(now - lastTime).count();
     const double rate = (n - lastCycles) / interval;
     const TLogStore& log = window->MemoLog->Store();
+    const int whole =
+        window->RtGraph2DPumpCurrent->WholePaints() + window->RtGraph2DSensorVoltage->WholePaints();
+    const int part =
+        window->RtGraph2DPumpCurrent->PartPaints() + window->RtGraph2DSensorVoltage->PartPaints();
     char growth[32] = "";
     if (lastCycles > 0)
       std::snprintf(growth, sizeof growth, "%.1f B",
                     (p.RssKB - lastRss) * 1024.0 / static_cast<double>(n - lastCycles));
     std::printf(
         "| %d | %.0f s | %.0f | %.1f | %s | %d | %d | %lld | %.2f | %.0f / %.0f / %.0f / %.0f | "
-        "%.0f / %.0f / %.0f | %lld | %.1f / %.1f | %.0f %% |\n",
+        "%.0f / %.0f / %.0f | %lld | %d / %d | %.1f / %.1f | %.0f %% |\n",
         n, wall, n == 1 ? 0.0 : rate, p.RssKB / 1024.0, growth, p.Fds, p.Threads,
         static_cast<long long>(log.Count()), log.MemoryBytes() / 1048576.0, ticks.Present.Mean(),
         ticks.Present.Quantile(0.5), ticks.Present.Quantile(0.99), ticks.Present.Max(),
         ticks.Other.Mean(), ticks.Other.Quantile(0.99), ticks.Other.Max(),
-        static_cast<long long>(paints.Paints.Count()), paints.Paints.Mean() / 1000,
+        static_cast<long long>(paints.Paints.Count()), whole - lastWhole, part - lastPart,
+        paints.Paints.Mean() / 1000,
         paints.Paints.Max() / 1000,
         interval > 0 ? 100 * paints.Paints.Mean() * static_cast<double>(paints.Paints.Count()) /
                            1e6 / interval
@@ -235,6 +241,8 @@ int main(int argc, char** argv) {
     lastTime = now;
     lastCycles = n;
     lastRss = p.RssKB;
+    lastWhole = whole;
+    lastPart = part;
   };
   QObject::connect(window.get(), &TFormZenkar2::CyclePresented, window.get(), [&](int n) {
     if (n == 1 || n % args.Every == 0 || n == args.Cycles) row(n);
