@@ -229,8 +229,7 @@ int main(int argc, char** argv) {
         ticks.Present.Quantile(0.5), ticks.Present.Quantile(0.99), ticks.Present.Max(),
         ticks.Other.Mean(), ticks.Other.Quantile(0.99), ticks.Other.Max(),
         static_cast<long long>(paints.Paints.Count()), whole - lastWhole, part - lastPart,
-        paints.Paints.Mean() / 1000,
-        paints.Paints.Max() / 1000,
+        paints.Paints.Mean() / 1000, paints.Paints.Max() / 1000,
         interval > 0 ? 100 * paints.Paints.Mean() * static_cast<double>(paints.Paints.Count()) /
                            1e6 / interval
                      : 0.0);

@@ -21,7 +21,6 @@ class TRtBlockBounds {
   // Bounds of block b (b below what Extend returned).
   double Min(int b) const { return fMin[static_cast<unsigned>(b)]; }
   double Max(int b) const { return fMax[static_cast<unsigned>(b)]; }
-  int Valid() const { return fValid; }
 
  private:
   std::vector<double> fMin, fMax;

@@ -793,11 +793,11 @@ void TRtGraph2D::paintEvent(QPaintEvent*) {
     QElapsedTimer t;
     t.start();
     FBufferDirty = false;
+    // Notices raised while the picture is painted are covered by this paint.
     const bool wasPainting = FPainting;
     FPainting = true;
     QRegion part;
     const bool inPart = !whole && CollectPart(part);
-    FPainting = wasPainting;
     if (!inPart) FBuffer.fill(Qt::transparent);
     QPainter bp(&FBuffer);
     if (inPart) {
@@ -808,11 +808,9 @@ void TRtGraph2D::paintEvent(QPaintEvent*) {
         for (const QRect& r : part) bp.fillRect(r, Qt::transparent);
         bp.setCompositionMode(QPainter::CompositionMode_SourceOver);
         bp.setClipRegion(part);
-        FPainting = true;
         FRepaintRegion = &part;
         PaintContent(bp);
         FRepaintRegion = nullptr;
-        FPainting = wasPainting;
       }
       ++FPartPaints;
     } else {
@@ -822,6 +820,7 @@ void TRtGraph2D::paintEvent(QPaintEvent*) {
       ++FWholePaints;
     }
     bp.end();
+    FPainting = wasPainting;
     FPartPending = FLegendsChanged = false;
     FLegendRects.clear();
     for (IRtGraphLegend* l : RelatedLegends())

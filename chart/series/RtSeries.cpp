@@ -742,16 +742,18 @@ qreal TRtSeries::DamageMargin() const {
   return reach / 2 + 3;
 }
 
+bool TRtSeries::TranslucentSymbols() const {
+  return SymbolsVisible() && RtAlpha(FPointSymbolSettings->FillColor()) != 255 &&
+         RtSymbolIsFilled(FPointSymbolSettings->PointSymbol());
+}
+
 bool TRtSeries::TakeDamage(QRegion& Region) {
   if (!FXAxis || !FYAxis || !FGraph || !SeriesVisible()) {
     fDamaged = false;
     return true;
   }
-  const bool translucentSymbols = SymbolsVisible() &&
-                                  RtAlpha(FPointSymbolSettings->FillColor()) != 255 &&
-                                  RtSymbolIsFilled(FPointSymbolSettings->PointSymbol());
   if (FAreaSettings->Visible() || FDrawBandTo || OnGetPen || OnGetBrush || OnGetPointSymbol ||
-      translucentSymbols)
+      TranslucentSymbols())
     return false;
   if (FRecalculatePoints) CalculatePoints();
   if (fDamaged) {
@@ -819,8 +821,7 @@ void TRtSeries::PaintGr(QPainter& P) {
   if (FPointCount <= 0) return;
   P.save();
   const TRtPointSymbol sym = FPointSymbolSettings->PointSymbol();
-  if (FPointCount > 1 && SymbolsVisible() && RtAlpha(FPointSymbolSettings->FillColor()) != 255 &&
-      RtSymbolIsFilled(sym)) {
+  if (FPointCount > 1 && TranslucentSymbols()) {
     // Lines do not show through translucent symbols.
     QPainterPath clip;
     clip.setFillRule(Qt::OddEvenFill);

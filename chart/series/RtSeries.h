@@ -267,6 +267,8 @@ class TRtSeries : public QObject,
   // Data range of one direction (lo, hi) from the statistics or a scan.
   void CollectRange(bool X, double& Lo, double& Hi) const;
   bool SymbolsVisible() const { return FPointSymbolSettings->Visible(); }
+  // Filled symbols whose fill lets the line show through (the line is then clipped around them).
+  bool TranslucentSymbols() const;
   bool DependsOnOtherSeries() const { return FDrawBandTo != nullptr; }
 
   bool FOutliersVisible = false;
