@@ -130,31 +130,88 @@ QPolygonF ToPolygon(const std::vector<TRtPointF>& pts, std::size_t from, std::si
 
 }  // namespace
 
+namespace {
+
+// Index ranges [lo, hi) of the points (X ascending) whose X lies within Reach of one of
+// Region's rectangles, ascending and merged where they overlap.
+std::vector<std::pair<int, int>> NearRegion(const TRtPointF* Pts, int N, const QRegion& Region,
+                                            qreal Reach) {
+  std::vector<std::pair<int, int>> r;
+  for (const QRect& rect : Region) {
+    const auto lo = float(rect.left() - Reach), hi = float(rect.right() + 1 + Reach);
+    const TRtPointF* a =
+        std::lower_bound(Pts, Pts + N, lo, [](const TRtPointF& p, float x) { return p.X < x; });
+    const TRtPointF* b =
+        std::upper_bound(a, Pts + N, hi, [](float x, const TRtPointF& p) { return x < p.X; });
+    r.emplace_back(int(a - Pts), int(b - Pts));
+  }
+  std::sort(r.begin(), r.end());
+  std::vector<std::pair<int, int>> merged;
+  for (const auto& x : r) {
+    if (!merged.empty() && x.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, x.second);
+    else
+      merged.push_back(x);
+  }
+  return merged;
+}
+
+// Near enough to the region for the exact test: past the margin, the outward rounding of the
+// tested box and float rounding.
+constexpr qreal kCullSlack = 2;
+
+}  // namespace
+
 void RtDrawPolyline(QPainter& P, const QPolygonF& Poly, const QRegion* Cull, qreal Margin) {
+  std::vector<TRtPointF> pts;
+  pts.reserve(std::size_t(Poly.size()));
+  for (const QPointF& q : Poly) pts.push_back({float(q.x()), float(q.y())});
+  RtDrawPolyline(P, pts.data(), int(pts.size()), Cull, Margin, false);
+}
+
+void RtDrawPolyline(QPainter& P, const TRtPointF* Pts, int N, const QRegion* Cull, qreal Margin,
+                    bool Ascending) {
   constexpr int kPiece = RtPolylinePiece;
   const QPen& pen = P.pen();
-  const int n = int(Poly.size());
+  const int n = N;
   if (n <= 2 * kPiece || pen.widthF() <= 1 || pen.style() != Qt::SolidLine) {
-    P.drawPolyline(Poly);
+    QPolygonF poly;
+    poly.reserve(n);
+    for (int k = 0; k < n; ++k) poly << QPointF(Pts[k].X, Pts[k].Y);
+    P.drawPolyline(poly);
     return;
   }
+  QPointF piece[kPiece + 2];
   // Each piece starts one segment early so that the joint at its first point is drawn.
-  for (int s = 0; s < n - 1; s += kPiece) {
+  const auto draw = [&](int s) {
     const int from = std::max(s - 1, 0), to = std::min(s + kPiece, n - 1);
+    const TRtPointF* q = Pts + from;
     if (Cull) {
-      const QPointF* q = Poly.constData() + from;
-      qreal x0 = q->x(), x1 = x0, y0 = q->y(), y1 = y0;
+      float x0 = q->X, x1 = x0, y0 = q->Y, y1 = y0;
       for (int k = 1; k <= to - from; ++k) {
-        x0 = std::min(x0, q[k].x());
-        x1 = std::max(x1, q[k].x());
-        y0 = std::min(y0, q[k].y());
-        y1 = std::max(y1, q[k].y());
+        x0 = std::min(x0, q[k].X);
+        x1 = std::max(x1, q[k].X);
+        y0 = std::min(y0, q[k].Y);
+        y1 = std::max(y1, q[k].Y);
       }
       const QRectF box =
-          QRectF(x0, y0, x1 - x0, y1 - y0).adjusted(-Margin, -Margin, Margin, Margin);
-      if (!Cull->intersects(box.toAlignedRect())) continue;
+          QRectF(x0, y0, qreal(x1) - x0, qreal(y1) - y0).adjusted(-Margin, -Margin, Margin, Margin);
+      if (!Cull->intersects(box.toAlignedRect())) return;
     }
-    P.drawPolyline(Poly.constData() + from, to - from + 1);
+    for (int k = 0; k <= to - from; ++k) piece[k] = QPointF(q[k].X, q[k].Y);
+    P.drawPolyline(piece, to - from + 1);
+  };
+  if (!Cull || !Ascending) {
+    for (int s = 0; s < n - 1; s += kPiece) draw(s);
+    return;
+  }
+  // Piece s spans points [max(s - 1, 0), min(s + kPiece, n - 1)]; with X ascending it reaches a
+  // range [lo, hi) of near points only if it starts before hi and ends at lo or later.
+  int next = 0;
+  for (const auto& [lo, hi] : NearRegion(Pts, n, *Cull, Margin + kCullSlack)) {
+    int s = lo > 0 ? (lo - 1) / kPiece * kPiece : 0;
+    for (s = std::max(s, next); s < n - 1 && std::max(s - 1, 0) <= hi - 1; s += kPiece) draw(s);
+    next = std::max(next, s);
   }
 }
 
@@ -712,7 +769,16 @@ void TRtSeries::CalculatePoints() {
   fCalculatingPoints = false;
 }
 
+bool TRtSeries::PointsAscending() {
+  int& k = fAscendingPoints;
+  if (k == 0 && FPointCount > 0 && !std::isnan(FPoints[0].X)) k = 1;
+  while (k > 0 && k < FPointCount && FPoints[std::size_t(k)].X >= FPoints[std::size_t(k - 1)].X)
+    ++k;
+  return k >= FPointCount;
+}
+
 void TRtSeries::NoteDamage(int From) {
+  fAscendingPoints = std::min(fAscendingPoints, From);
   // The piece of a wide line that holds the segment ending at From starts one point before its
   // first segment; a line short enough to be drawn in one goes as a whole.
   int from = From > 0 ? std::max(0, (From - 1) / RtPolylinePiece * RtPolylinePiece - 1) : 0;
@@ -867,8 +933,9 @@ void TRtSeries::PaintGr(QPainter& P) {
         }
       } else {
         P.setPen(FPen);
-        RtDrawPolyline(P, ToPolygon(FPoints, 0, std::size_t(FPointCount)), FGraph->RepaintRegion(),
-                       DamageMargin());
+        const QRegion* cull = FGraph->RepaintRegion();
+        RtDrawPolyline(P, FPoints.data(), FPointCount, cull, DamageMargin(),
+                       cull && PointsAscending());
       }
     }
   }
@@ -900,11 +967,20 @@ void TRtSeries::DrawSymbols(QPainter& P) {
   if (!s->Visible()) return;
   const QRegion* cull = FGraph ? FGraph->RepaintRegion() : nullptr;
   const qreal m = cull ? DamageMargin() : 0;
-  for (int k = 0; k < FPointCount; ++k) {
-    const TRtPointF p = FPoints[std::size_t(k)];
-    if (cull && !cull->intersects(QRectF(p.X - m, p.Y - m, 2 * m, 2 * m).toAlignedRect())) continue;
-    RtDrawPointSymbol(P, s->PointSymbol(), p.X, p.Y, s->Size(), FSymbolPen, FSymbolBrush);
+  const auto draw = [&](int From, int To) {
+    for (int k = From; k < To; ++k) {
+      const TRtPointF p = FPoints[std::size_t(k)];
+      if (cull && !cull->intersects(QRectF(p.X - m, p.Y - m, 2 * m, 2 * m).toAlignedRect()))
+        continue;
+      RtDrawPointSymbol(P, s->PointSymbol(), p.X, p.Y, s->Size(), FSymbolPen, FSymbolBrush);
+    }
+  };
+  if (cull && PointsAscending()) {
+    for (const auto& [lo, hi] : NearRegion(FPoints.data(), FPointCount, *cull, m + kCullSlack))
+      draw(lo, hi);
+    return;
   }
+  draw(0, FPointCount);
 }
 
 void TRtSeries::DrawListItem(QPainter& P, const QRectF& R, int Style) {

@@ -29,6 +29,10 @@ class TRtLineSeries;
 inline constexpr int RtPolylinePiece = 32;
 void RtDrawPolyline(QPainter& P, const QPolygonF& Poly, const QRegion* Cull = nullptr,
                     qreal Margin = 0);
+// The same for N points; when their X ascends (Ascending), the pieces near Cull are found by
+// binary search instead of testing every piece.
+void RtDrawPolyline(QPainter& P, const TRtPointF* Pts, int N, const QRegion* Cull = nullptr,
+                    qreal Margin = 0, bool Ascending = false);
 
 struct TRtTransformEventArgs {
   double Value = 0;
@@ -257,6 +261,8 @@ class TRtSeries : public QObject,
   // Widens the damage by the points from index From on, and by the whole polyline piece that
   // draws the segment ending at From.
   void NoteDamage(int From);
+  // Whether the X of the plotted points ascends (checked from where it was last known to).
+  bool PointsAscending();
   // Pixels around a point that its line and symbol may touch.
   qreal DamageMargin() const;
   // The first steps of an update: false when a vector or axis is missing, nothing is new, or
@@ -319,6 +325,8 @@ class TRtSeries : public QObject,
   // Bounds of the points changed since the last TakeDamage / ClearDamage.
   bool fDamaged = false;
   float fDamageX0 = 0, fDamageY0 = 0, fDamageX1 = 0, fDamageY1 = 0;
+  // The leading points known to have ascending X (NoteDamage cuts it back).
+  int fAscendingPoints = 0;
 
  private:
   void SetData(bool X, TRtCustomDoubleVector* v);

@@ -59,6 +59,15 @@ struct TGraphScene {
     s.SetYData(&vy);
   }
   QImage Render() { return g.RenderImage(); }
+  // The series' axes fixed to 0 .. XStop and YStart .. YStop.
+  void FixAxes(double XStop, double YStart, double YStop) {
+    for (TRtAxis* a : {&x, &y}) {
+      a->SetStartEnd(TRtAxisEnd::Fixed);
+      a->SetStopEnd(TRtAxisEnd::Fixed);
+    }
+    x.SetStartStop(0, XStop);
+    y.SetStartStop(YStart, YStop);
+  }
 
   TRtGraph2D g;
   TRtAxis x, y, y2;

@@ -130,12 +130,7 @@ TEST(Graph2DPaint, ImageExportAsPngBmpAndJpeg) {
 TEST(Graph2DPaint, ResumedLineThinningEqualsAFullOne) {
   TGraphScene sc(0);
   sc.s.PointSymbol()->SetVisible(false);
-  for (TRtAxis* a : {&sc.x, &sc.y}) {
-    a->SetStartEnd(TRtAxisEnd::Fixed);
-    a->SetStopEnd(TRtAxisEnd::Fixed);
-  }
-  sc.x.SetStartStop(0, 2000);
-  sc.y.SetStartStop(-2, 12);
+  sc.FixAxes(2000, -2, 12);
   std::uint32_t r = 1;
   int n = 0;
   auto add = [&](int k) {
@@ -163,6 +158,46 @@ TEST(Graph2DPaint, ResumedLineThinningEqualsAFullOne) {
     }
   }
   EXPECT_GT(sc.s.PointCount(), 300);
+}
+
+// Appended points repaint only the part they changed; the line's pieces and the symbols near it
+// are found by their ascending X. Each picture equals a whole paint pixel for pixel, also after
+// an early pair moved ahead in X (every piece is tested then) and over many small appends.
+TEST(Graph2DPaint, PartRepaintsOfManyPointsEqualWholePaints) {
+  TGraphScene sc(0);
+  sc.s.Line()->SetWidth(2);
+  sc.FixAxes(1000, -2, 12);
+  std::uint32_t r = 7;
+  double x = 0;
+  auto add = [&](int k, double dx) {
+    for (int i = 0; i < k; ++i) {
+      r = r * 1664525u + 1013904223u;
+      x += dx;
+      sc.vx.Add(x);
+      sc.vy.Add(5 + 4 * std::sin(x * 0.02) + ((r >> 8) % 1000) * 0.003);
+    }
+  };
+  add(2500, 0.2);
+  sc.g.show();  // a hidden widget takes a resize with every grab
+  sc.g.grab();
+  const int wholeBefore = sc.g.WholePaints();
+  int step = 0;
+  for (int k : {1, 1, 3, 1, 40, 1, 2, 1, 1, 9, 1, 1, 5, 1, 1}) {
+    if (step++ == 8) {
+      // An early pair moved far ahead: its segments cross the newest points, which are no
+      // longer in ascending X order with it.
+      sc.vx.SetValue(100, x + 5);
+      sc.s.PointsModified();
+      sc.g.grab();
+    }
+    add(k, 0.2);
+    sc.g.PollingStep();
+    sc.g.grab();
+    ASSERT_EQ(sc.g.Picture(), sc.g.RenderImage()) << step;
+  }
+  EXPECT_GT(sc.s.PointCount(), 1000);
+  EXPECT_LE(sc.g.WholePaints(), wholeBefore + 1);
+  EXPECT_GE(sc.g.PartPaints(), 14);
 }
 
 // A graph painted without axes makes its own ("XAxis1", "YAxis1") and frees them with itself.
