@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 
 #include "chart/data/RtExceptions.h"
@@ -95,13 +96,22 @@ void TRtLinearRegressionCalculation::ForEachValid(F&& f) const {
   if (plain) {
     // The common case: raw arrays, unit weights; the same tests as IsValid.
     const bool marks = !OutliersVisible && (XData->AnyOutliers() || YData->AnyOutliers());
-    for (int i = 0; i < n; ++i) {
-      const double x = rx[i];
-      if (!OutliersVisible) {
-        if (!(Start <= x && x <= Stop)) continue;
-        if (marks && (XData->IsOutlier(i) || YData->IsOutlier(i))) continue;
+    // A whole block whose X bounds lie outside Start .. Stop adds nothing to any sum, so it is
+    // passed over; the pairs taken and their order stay the same.
+    int blocks = 0;
+    const TRtBlockBounds* bounds = OutliersVisible ? nullptr : XData->BlockBounds(blocks);
+    for (int lo = 0; lo < n; lo += TRtBlockBounds::kSize) {
+      const int b = lo >> TRtBlockBounds::kShift;
+      if (bounds && b < blocks && (bounds->Max(b) < Start || bounds->Min(b) > Stop)) continue;
+      const int hi = std::min(n, lo + TRtBlockBounds::kSize);
+      for (int i = lo; i < hi; ++i) {
+        const double x = rx[i];
+        if (!OutliersVisible) {
+          if (!(Start <= x && x <= Stop)) continue;
+          if (marks && (XData->IsOutlier(i) || YData->IsOutlier(i))) continue;
+        }
+        f(1.0, x, ry[i]);
       }
-      f(1.0, x, ry[i]);
     }
     return;
   }

@@ -1,3 +1,7 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
 #include "SeriesFixture.h"
 #include "chart/data/RtExceptions.h"
 
@@ -156,6 +160,57 @@ TEST(RtRegressionCalcTest, FixedOffsetAndWeights) {
   d.Calculate();
   EXPECT_DOUBLE_EQ(d.Slope, 2);
   EXPECT_DOUBLE_EQ(d.Offset, 1);
+}
+
+// Every result, or the error text, to compare two calculations bit for bit.
+std::vector<double> Results(TRtLinearRegressionCalculation& c, std::string& Error) {
+  Error = MathError(c);
+  return {c.Slope,     c.DeltaSlope, c.Offset,      c.DeltaOffset, c.AverageX,      c.AverageY,
+          c.VarianceX, c.VarianceY,  c.Probability, c.Correlation, c.SumOfResiduals};
+}
+
+// The raw-array path passes over whole blocks of X outside the window; a transformation that
+// changes nothing forces the pair-by-pair path, which must give the very same numbers.
+TEST(RtRegressionCalcTest, WindowsOverManyPairsGiveThePairByPairResults) {
+  TRtDoubleVector x, y;
+  for (int i = 0; i < 1000; ++i) {
+    x.Add(i);
+    y.Add(0.5 * i + std::sin(i * 0.7));
+  }
+  x.SetValue(700, 100.5);  // a pair far behind its neighbours
+  x.SetValue(900, std::nan(""));
+  y.AddOutlier(300);
+  const auto same = [](TRtSeries*, const TRtTransformEventArgs& a) { return a.Value; };
+  bool fixed = false;
+  const auto check = [&](double Start, double Stop) {
+    TRtLinearRegressionCalculation fast = Calc(x, y, Start, Stop);
+    TRtLinearRegressionCalculation slow = Calc(x, y, Start, Stop);
+    for (TRtLinearRegressionCalculation* c : {&fast, &slow}) {
+      c->FixedOffset = fixed;
+      c->Offset = 0.25;
+    }
+    slow.mXValueTransformation = same;
+    std::string fastError, slowError;
+    EXPECT_EQ(Results(fast, fastError), Results(slow, slowError)) << Start << " .. " << Stop;
+    EXPECT_EQ(fastError, slowError) << Start << " .. " << Stop;
+  };
+  for (bool f : {false, true}) {
+    fixed = f;
+    SCOPED_TRACE(fixed ? "fixed offset" : "free offset");
+    check(-1e300, 1e300);
+    check(255, 400);  // Start on the largest X of a block
+    check(150, 192);  // Stop on the smallest X of a block
+    check(100, 101);  // only the pair far behind
+    check(880, 910);  // a block holding NaN
+    check(980, 999);  // the rows after the last whole block
+    check(2000, 3000);
+    check(299, 301);  // the outlier left out
+  }
+  // A write into an early block after a calculation: that block's bounds are renewed.
+  TRtLinearRegressionCalculation before = Calc(x, y, 840, 860);
+  before.Calculate();
+  x.SetValue(10, 850);
+  check(840, 860);
 }
 
 using RtRegressionSeriesTest = SeriesFixture;
