@@ -184,6 +184,22 @@ void BM_Regression1M(benchmark::State& state) {
 }
 BENCHMARK(BM_Regression1M)->Unit(benchmark::kMillisecond);
 
+// The window the rate of change uses: the last 35 pairs (a minute of cycles) of a million.
+void BM_Regression1MLastMinute(benchmark::State& state) {
+  TRtDoubleVector vx, vy;
+  FillSignal(vx, vy, 1000000);
+  TRtLinearRegressionCalculation c;
+  c.XData = &vx;
+  c.YData = &vy;
+  c.Start = vx.GetValue(1000000 - 35);
+  c.Stop = vx.GetValue(1000000 - 1);
+  for (auto _ : state) {
+    c.Calculate();
+    benchmark::DoNotOptimize(c.Slope);
+  }
+}
+BENCHMARK(BM_Regression1MLastMinute)->Unit(benchmark::kMicrosecond);
+
 // The same through the series, with an outlier-marked vector (the temperature case).
 void BM_RegressionSeries1MWithOutliers(benchmark::State& state) {
   TScene scene(1000000, false);
