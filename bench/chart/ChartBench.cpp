@@ -167,38 +167,23 @@ void BM_PlainColumnMinMax(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainColumnMinMax)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
-// The regression over all pairs with a window over the last tenth, as the program runs it.
+// The regression over a million pairs with a window over the last Arg pairs: a tenth, and the
+// last minute of cycles (35 pairs), the window the rate of change uses.
 void BM_Regression1M(benchmark::State& state) {
   TRtDoubleVector vx, vy;
   FillSignal(vx, vy, 1000000);
   TRtLinearRegressionCalculation c;
   c.XData = &vx;
   c.YData = &vy;
-  c.Start = 900000;
-  c.Stop = 1000000;
+  c.Start = vx.GetValue(1000000 - static_cast<int>(state.range(0)));
+  c.Stop = vx.GetValue(1000000 - 1);
   for (auto _ : state) {
     c.Calculate();
     benchmark::DoNotOptimize(c.Slope);
   }
   state.SetItemsProcessed(state.iterations() * 1000000);
 }
-BENCHMARK(BM_Regression1M)->Unit(benchmark::kMillisecond);
-
-// The window the rate of change uses: the last 35 pairs (a minute of cycles) of a million.
-void BM_Regression1MLastMinute(benchmark::State& state) {
-  TRtDoubleVector vx, vy;
-  FillSignal(vx, vy, 1000000);
-  TRtLinearRegressionCalculation c;
-  c.XData = &vx;
-  c.YData = &vy;
-  c.Start = vx.GetValue(1000000 - 35);
-  c.Stop = vx.GetValue(1000000 - 1);
-  for (auto _ : state) {
-    c.Calculate();
-    benchmark::DoNotOptimize(c.Slope);
-  }
-}
-BENCHMARK(BM_Regression1MLastMinute)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Regression1M)->Arg(100000)->Arg(35)->Unit(benchmark::kMicrosecond);
 
 // The same through the series, with an outlier-marked vector (the temperature case).
 void BM_RegressionSeries1MWithOutliers(benchmark::State& state) {

@@ -181,36 +181,35 @@ TEST(RtRegressionCalcTest, WindowsOverManyPairsGiveThePairByPairResults) {
   x.SetValue(900, std::nan(""));
   y.AddOutlier(300);
   const auto same = [](TRtSeries*, const TRtTransformEventArgs& a) { return a.Value; };
-  bool fixed = false;
-  const auto check = [&](double Start, double Stop) {
+  const auto check = [&](double Start, double Stop, bool Fixed) {
     TRtLinearRegressionCalculation fast = Calc(x, y, Start, Stop);
     TRtLinearRegressionCalculation slow = Calc(x, y, Start, Stop);
     for (TRtLinearRegressionCalculation* c : {&fast, &slow}) {
-      c->FixedOffset = fixed;
+      c->FixedOffset = Fixed;
       c->Offset = 0.25;
     }
     slow.mXValueTransformation = same;
     std::string fastError, slowError;
-    EXPECT_EQ(Results(fast, fastError), Results(slow, slowError)) << Start << " .. " << Stop;
-    EXPECT_EQ(fastError, slowError) << Start << " .. " << Stop;
+    const auto where = ::testing::Message() << Start << " .. " << Stop << (Fixed ? ", fixed" : "");
+    EXPECT_EQ(Results(fast, fastError), Results(slow, slowError)) << where;
+    EXPECT_EQ(fastError, slowError) << where;
   };
-  for (bool f : {false, true}) {
-    fixed = f;
-    SCOPED_TRACE(fixed ? "fixed offset" : "free offset");
-    check(-1e300, 1e300);
-    check(255, 400);  // Start on the largest X of a block
-    check(150, 192);  // Stop on the smallest X of a block
-    check(100, 101);  // only the pair far behind
-    check(880, 910);  // a block holding NaN
-    check(980, 999);  // the rows after the last whole block
-    check(2000, 3000);
-    check(299, 301);  // the outlier left out
+  for (bool fixed : {false, true}) {
+    check(-1e300, 1e300, fixed);
+    check(255, 400, fixed);  // Start on the largest X of a block
+    check(150, 192, fixed);  // Stop on the smallest X of a block
+    check(100, 101, fixed);  // only the pair far behind
+    check(880, 910, fixed);  // a block holding NaN
+    check(980, 999, fixed);  // the rows after the last whole block
+    check(2000, 3000, fixed);
+    check(299, 301, fixed);  // the outlier left out
   }
   // A write into an early block after a calculation: that block's bounds are renewed.
   TRtLinearRegressionCalculation before = Calc(x, y, 840, 860);
   before.Calculate();
   x.SetValue(10, 850);
-  check(840, 860);
+  check(840, 860, false);
+  check(840, 860, true);
 }
 
 using RtRegressionSeriesTest = SeriesFixture;
